@@ -1,0 +1,83 @@
+# Test plumbing shared by every folder of tests/.
+#
+# sowell_add_gtest(<name> SOURCES ... [LIBS ...] [WIN32_ONLY] [LABELS ...])
+#   A GoogleTest program. Natively each test case is its own CTest test; under
+#   Wine the whole program is one CTest test, because every Wine start costs time.
+# sowell_add_fuzzer(<name> SOURCES ... [LIBS ...] [CORPUS dir])
+#   A libFuzzer target (fuzz preset only) plus a short smoke run as a CTest test.
+
+include(CTest)
+
+set(SOWELL_FUZZ_SECONDS 4 CACHE STRING "Seconds each fuzz target runs in the test suite")
+
+if(NOT SOWELL_FUZZ)
+  # Debian ships GoogleTest as source; building it here gives it our flags on both targets.
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  include(GoogleTest)
+endif()
+
+if(CMAKE_CROSSCOMPILING AND WIN32)
+  # One private Wine prefix per build folder; the runner creates it on first use.
+  set(SOWELL_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+  configure_file(${CMAKE_SOURCE_DIR}/tools/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
+                 FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  set(SOWELL_WINE_RUN ${CMAKE_BINARY_DIR}/wine-run)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${SOWELL_WINE_RUN})
+endif()
+
+function(sowell_add_gtest name)
+  cmake_parse_arguments(T "WIN32_ONLY" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(SOWELL_FUZZ OR (T_WIN32_ONLY AND NOT WIN32))
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  if(WIN32)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/bin)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES LABELS "wine;${T_LABELS}")
+  else()
+    gtest_discover_tests(${name} PROPERTIES LABELS "native;${T_LABELS}")
+  endif()
+endfunction()
+
+function(sowell_add_fuzzer name)
+  cmake_parse_arguments(F "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  if(NOT SOWELL_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${F_SOURCES})
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  set(work ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
+  file(MAKE_DIRECTORY ${work})
+  set(dirs ${work})
+  if(F_CORPUS)
+    list(APPEND dirs ${F_CORPUS})
+  endif()
+  add_test(NAME ${name} COMMAND ${name} -max_total_time=${SOWELL_FUZZ_SECONDS} -rss_limit_mb=2048
+           -timeout=10 -print_final_stats=0 ${dirs})
+  set_tests_properties(${name} PROPERTIES LABELS fuzz)
+endfunction()
+
+# sowell_add_gui_test(<name> SCRIPT file.sh [DEPENDS targets...])
+#   A shell test that drives our programs under Wine and Xvfb through the GUI
+#   test driver (tests/driver/gui_lib.sh has its helpers). GUI tests share the
+#   display, so they run one at a time.
+function(sowell_add_gui_test name)
+  cmake_parse_arguments(G "" "SCRIPT" "" ${ARGN})
+  if(NOT WIN32 OR SOWELL_FUZZ)
+    return()
+  endif()
+  add_test(NAME ${name} COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/${G_SCRIPT})
+  set_tests_properties(${name} PROPERTIES
+    LABELS "wine;gui"
+    RESOURCE_LOCK display
+    ENVIRONMENT "WINE_RUN=${SOWELL_WINE_RUN};SOWELL_BIN=${CMAKE_BINARY_DIR}/bin;GUI_DRIVER=${CMAKE_BINARY_DIR}/tests/bin/gui_driver.exe;SOURCE_DIR=${CMAKE_SOURCE_DIR};WORK_DIR=${CMAKE_BINARY_DIR}/gui-work/${name};WINEPREFIX=${SOWELL_WINEPREFIX}")
+endfunction()

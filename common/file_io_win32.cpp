@@ -1,0 +1,92 @@
+#include "common/file_io.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace fileio {
+
+std::function<void(const std::string&)> g_beforeReplaceHook;
+
+std::string TemporaryNameFor(const std::string& path) { return path + ".~tmp"; }
+
+namespace {
+
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE h) : h_(h) {}
+  ~FileHandle() { Close(); }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  HANDLE get() const { return h_; }
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+  bool Close() {
+    if (!valid()) return true;
+    BOOL ok = CloseHandle(h_);
+    h_ = INVALID_HANDLE_VALUE;
+    return ok != FALSE;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+  DWORD attr = GetFileAttributesA(path.c_str());
+  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  FileHandle f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f.valid()) {
+    DWORD err = GetLastError();
+    if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return std::nullopt;
+    throw EFOpenError(path);
+  }
+  std::string data;
+  char buf[65536];
+  for (;;) {
+    DWORD n = 0;
+    if (!ReadFile(f.get(), buf, sizeof buf, &n, nullptr)) throw EFOpenError(path);
+    if (n == 0) break;
+    data.append(buf, n);
+  }
+  return data;
+}
+
+void ReplaceFileContents(const std::string& path, const std::string& bytes) {
+  const std::string temp = TemporaryNameFor(path);
+  {
+    FileHandle f(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f.valid()) throw EFCreateError(path);
+    size_t done = 0;
+    bool ok = true;
+    while (ok && done < bytes.size()) {
+      DWORD n = 0;
+      DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+      ok = WriteFile(f.get(), bytes.data() + done, chunk, &n, nullptr) && n > 0;
+      done += n;
+    }
+    ok = ok && FlushFileBuffers(f.get());
+    if (!f.Close() || !ok) {
+      DeleteFileA(temp.c_str());
+      throw EFCreateError(path);
+    }
+  }
+  try {
+    if (g_beforeReplaceHook) g_beforeReplaceHook(temp);
+  } catch (...) {
+    DeleteFileA(temp.c_str());
+    throw;
+  }
+  if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileA(temp.c_str());
+    throw EFCreateError(path);
+  }
+}
+
+}  // namespace fileio

@@ -1,0 +1,32 @@
+# Helpers for the GUI tests, sourced by each test script. CTest sets WINE_RUN,
+# SOWELL_BIN, GUI_DRIVER, SOURCE_DIR, WORK_DIR and WINEPREFIX.
+set -euo pipefail
+
+: "${WINE_RUN:?run this through ctest}"
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# A fresh work folder for this test.
+rm -rf "$WORK_DIR"
+mkdir -p "$WORK_DIR"
+"$WINE_RUN" --env
+
+# The Windows form of a Linux path.
+winpath() {
+  "$WINE_RUN" winepath -w "$1" 2>/dev/null | tr -d '\r'
+}
+
+# Runs a driver script given on standard input.
+drive() {
+  local script="$WORK_DIR/driver-$RANDOM.txt"
+  cat >"$script"
+  "$WINE_RUN" "$GUI_DRIVER" "$(winpath "$script")"
+}
+
+# Waits until every program of the prefix has ended, so files are final.
+wine_settle() {
+  WINEPREFIX="$WINEPREFIX" wineserver -w
+}
