@@ -64,3 +64,9 @@ TEST(SystemFolders, AMissingValueIsAskedOfTheShellAndNeverLeftEmpty) {
   ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, shell, CSIDL_PROGRAMS, FALSE));
   EXPECT_EQ(folders.ProgramsDir, shell);
 }
+
+TEST(SystemFolders, RussianFallbackFoldersAreCodePage1251Bytes) {
+  EXPECT_STREQ(kDefaultDesktopDir, "C:\\WINDOWS\\\xD0\xE0\xE1\xEE\xF7\xE8\xE9 \xF1\xF2\xEE\xEB");
+  EXPECT_STREQ(kDefaultProgramsDir,
+               "C:\\WINDOWS\\\xC3\xEB\xE0\xE2\xED\xEE\xE5 \xEC\xE5\xED\xFE\\\xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB");
+}
