@@ -1,0 +1,74 @@
+#include "uninstall/removal_rules.h"
+
+#include <gtest/gtest.h>
+
+using namespace removal;
+
+TEST(RemovalRules, ExtensionIsReplacedOrAppended) {
+  EXPECT_EQ(ChangeFileExt("C:\\Menu\\App\\Run", ".lnk"), "C:\\Menu\\App\\Run.lnk");
+  EXPECT_EQ(ChangeFileExt("C:\\Menu\\App\\Run.lnk", ".pif"), "C:\\Menu\\App\\Run.pif");
+  EXPECT_EQ(ChangeFileExt("C:\\My.Folder\\Run", ".pif"), "C:\\My.Folder\\Run.pif");
+  EXPECT_EQ(ChangeFileExt("C:\\a\\guide.hlp", ".gid"), "C:\\a\\guide.gid");
+  EXPECT_EQ(FileExtension("C:\\a\\b.c\\noext"), "");
+  EXPECT_EQ(FileExtension("C:\\a\\GUIDE.HLP"), ".HLP");
+}
+
+TEST(RemovalRules, KeptSharedFilesMatchByNameWithoutCase) {
+  std::vector<std::string> kept = {"C:\\Common\\Shared.dll=", "C:\\x=y.dll="};
+  EXPECT_TRUE(IsKeptSharedFile(kept, "c:\\common\\SHARED.DLL"));
+  EXPECT_TRUE(IsKeptSharedFile(kept, "C:\\x"));
+  EXPECT_FALSE(IsKeptSharedFile(kept, "C:\\Common\\Shared.dl"));
+  EXPECT_FALSE(IsKeptSharedFile({}, "C:\\Common\\Shared.dll"));
+}
+
+TEST(RemovalRules, OnlyFullPathsBelowARootMayBeRemoved) {
+  EXPECT_TRUE(IsRemovablePath("C:\\App\\a=b.txt"));
+  EXPECT_TRUE(IsRemovablePath("C:\\Program Files\\App\\"));
+  EXPECT_TRUE(IsRemovablePath("c:\\App\\*.tmp"));
+  EXPECT_TRUE(IsRemovablePath("\\\\server\\share\\App\\x.dll"));
+  EXPECT_TRUE(IsRemovablePath("C:\\App\\Записи.txt"));
+
+  EXPECT_FALSE(IsRemovablePath(""));
+  EXPECT_FALSE(IsRemovablePath("C:\\"));
+  EXPECT_FALSE(IsRemovablePath("C:"));
+  EXPECT_FALSE(IsRemovablePath("C:\\\\"));
+  EXPECT_FALSE(IsRemovablePath("\\\\server\\share\\"));
+  EXPECT_FALSE(IsRemovablePath("\\\\server\\"));
+  EXPECT_FALSE(IsRemovablePath("relative\\file.txt"));
+  EXPECT_FALSE(IsRemovablePath("\\no-drive\\file.txt"));
+  EXPECT_FALSE(IsRemovablePath("C:file.txt"));
+  EXPECT_FALSE(IsRemovablePath("C:\\App\\..\\Windows\\x.dll"));
+  EXPECT_FALSE(IsRemovablePath("C:\\App\\.\\x.dll"));
+  EXPECT_FALSE(IsRemovablePath("C:\\App\\...\\x.dll"));
+  EXPECT_FALSE(IsRemovablePath("C:\\App\\\\x.dll"));
+  EXPECT_FALSE(IsRemovablePath("C:\\*\\x.dll"));
+  EXPECT_FALSE(IsRemovablePath("C:\\App/../x.dll"));
+}
+
+TEST(RemovalRules, MasksMayNotSweepRootsOrSystemFolders) {
+  std::vector<std::string> system = {"C:\\WINDOWS", "C:\\WINDOWS\\system32\\"};
+  EXPECT_TRUE(HasWildcards("C:\\App\\*.tmp"));
+  EXPECT_TRUE(HasWildcards("C:\\App\\file?.txt"));
+  EXPECT_FALSE(HasWildcards("C:\\App\\file.txt"));
+  EXPECT_TRUE(IsMaskAllowedIn("C:\\App\\", system));
+  EXPECT_FALSE(IsMaskAllowedIn("C:\\", system));
+  EXPECT_FALSE(IsMaskAllowedIn("c:\\windows\\", system));
+  EXPECT_FALSE(IsMaskAllowedIn("C:\\Windows\\System32\\", system));
+  EXPECT_TRUE(IsMaskAllowedIn("C:\\Windows\\System32\\App\\", system));
+  EXPECT_EQ(FolderOf("C:\\App\\*.tmp"), "C:\\App\\");
+  EXPECT_EQ(FolderOf("C:\\x"), "C:\\");
+}
+
+TEST(RemovalRules, SharedFileAnswersToAllHoldForTheRestOfTheRun) {
+  EXPECT_EQ(DecideSharedFile(3, 0), SharedFileAction::DecrementAndKeep);
+  EXPECT_EQ(DecideSharedFile(2, kYesToAll), SharedFileAction::DecrementAndKeep);
+  EXPECT_EQ(DecideSharedFile(1, 0), SharedFileAction::Ask);
+  EXPECT_EQ(DecideSharedFile(0, kAnswerYes), SharedFileAction::Ask);
+  EXPECT_EQ(DecideSharedFile(1, kAnswerNo), SharedFileAction::Ask);
+  EXPECT_EQ(DecideSharedFile(1, kYesToAll), SharedFileAction::Remove);
+  EXPECT_EQ(DecideSharedFile(-5, kNoToAll), SharedFileAction::Keep);
+  EXPECT_TRUE(AnswerRemoves(kAnswerYes));
+  EXPECT_TRUE(AnswerRemoves(kYesToAll));
+  EXPECT_FALSE(AnswerRemoves(kAnswerNo));
+  EXPECT_FALSE(AnswerRemoves(kNoToAll));
+}
