@@ -1,0 +1,252 @@
+#include "uninstall/support/section_ini.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "common/file_io.h"
+#include "tests/common/temp_dir.h"
+#include "uninstall/support/folders.h"
+#include "uninstall/support/ini_files.h"
+
+namespace {
+
+// Files held in memory, with a switch to refuse writes.
+class MemoryStorage : public TIniStorage {
+ public:
+  std::optional<std::string> Read(const std::string& path) override {
+    ++reads;
+    if (unreadable.count(path)) throw EInOutError("Cannot open file " + path);
+    auto it = files.find(path);
+    if (it == files.end()) return std::nullopt;
+    return it->second;
+  }
+  bool Write(const std::string& path, const std::string& bytes) override {
+    ++writes;
+    if (refuseWrites) return false;
+    files[path] = bytes;
+    return true;
+  }
+  std::map<std::string, std::string> files;
+  std::set<std::string> unreadable;
+  bool refuseWrites = false;
+  int reads = 0;
+  int writes = 0;
+};
+
+TStrings ReadValues(TSectionIniFile& ini, std::string_view section) {
+  TStrings out;
+  ini.ReadSectionValues(section, out);
+  return out;
+}
+
+struct Fixture : ::testing::Test {
+  MemoryStorage storage;
+  std::unique_ptr<TSectionIniFile> Open(const std::string& text, bool readOnly = true) {
+    storage.files["C:\\t.ini"] = text;
+    return std::make_unique<TSectionIniFile>("C:\\t.ini", readOnly, true, true, true, true, &storage);
+  }
+};
+
+using SectionIni = Fixture;
+
+}  // namespace
+
+TEST_F(SectionIni, BlanksAroundTheEqualsSignAndEnclosingQuotesAreRemoved) {
+  auto ini = Open("[S]\r\n  Name = \"bare value\"  \r\nq='x'\r\nhalf=\"open\r\nempty=\"\"\r\nmix='a\"\r\none=\"\r\n");
+  EXPECT_EQ(ReadValues(*ini, "S"),
+            (TStrings{"Name=bare value", "q=x", "half=\"open", "empty=", "mix='a\"", "one=\""}));
+  EXPECT_EQ(ini->ReadString("s", "NAME", "d"), "bare value");
+  EXPECT_EQ(ini->ReadString("S", "missing", "d"), "d");
+  EXPECT_EQ(ini->ReadString("Nope", "Name", "d"), "d");
+}
+
+TEST_F(SectionIni, CommentsNonPairsAndLinesBeforeTheFirstSectionAreDropped) {
+  auto ini = Open("orphan=1\r\n[S]\r\n   ; comment\r\n;x=1\r\nC:\\bare\\path\r\n=C:\\kept\r\nv=;not a comment\r\n\r\n\x1a");
+  EXPECT_EQ(ReadValues(*ini, "S"), (TStrings{"=C:\\kept", "v=;not a comment"}));
+  TStrings sections;
+  ini->ReadSections(sections);
+  EXPECT_EQ(sections, TStrings{"S"});
+}
+
+TEST_F(SectionIni, OnlyCarriageReturnsEndLines) {
+  auto lfOnly = Open("[CopyFiles]\nC:\\a.txt=\nC:\\b.txt=\n");
+  TStrings sections;
+  lfOnly->ReadSections(sections);
+  EXPECT_TRUE(sections.empty()) << "an LF-only file is one line, which is no header";
+  EXPECT_TRUE(ReadValues(*lfOnly, "CopyFiles").empty());
+
+  auto crOnly = Open("[S]\ra=1\rb=\n2\r");
+  EXPECT_EQ(ReadValues(*crOnly, "S"), (TStrings{"a=1", "b=2"}));
+}
+
+TEST_F(SectionIni, DuplicateSectionsKeepTheFirstAndLoseTheOther) {
+  auto ini = Open("[CopyFiles]\r\nC:\\a=\r\n[copyfiles]\r\nC:\\Windows\\x=\r\n[ CopyFiles ]\r\nC:\\b=\r\n");
+  EXPECT_EQ(ReadValues(*ini, "COPYFILES"), TStrings{"C:\\a="});
+  EXPECT_EQ(ReadValues(*ini, " CopyFiles "), TStrings{"C:\\b="}) << "blanks inside brackets count";
+  EXPECT_FALSE(ini->Modified());
+
+  storage.files["C:\\d.ini"] = "[S]\r\na=1\r\n[s]\r\nb=2\r\n";
+  TSectionIniFile chooser("", true, true, true, true, true, &storage);
+  chooser.OnDuplicateSection = [](const std::string&, const TStrings&, const TStrings&) { return false; };
+  chooser.SetFileName("C:\\d.ini");
+  EXPECT_EQ(ReadValues(chooser, "S"), TStrings{"b=2"});
+}
+
+TEST_F(SectionIni, SectionValuesKeepDuplicatesAndMergeTheCallersUnknownLines) {
+  auto ini = Open("[S]\r\nk=1\r\nk=2\r\nj=3\r\n");
+  TStrings list{"k=old", "other=x"};
+  ini->ReadSectionValues("S", list);
+  EXPECT_EQ(list, (TStrings{"k=1", "k=2", "j=3", "other=x"}));
+  TStrings untouched{"keep=1"};
+  ini->ReadSectionValues("Missing", untouched);
+  EXPECT_EQ(untouched, TStrings{"keep=1"});
+  TStrings names{"first"};
+  ini->ReadSection("S", names);
+  EXPECT_EQ(names, (TStrings{"first", "k", "k", "j"}));
+}
+
+TEST_F(SectionIni, NumbersAndBooleans) {
+  auto ini = Open("[N]\r\nd=42\r\nh=0x1F\r\nH=0XfF\r\nbad=4x\r\nz=0\r\n");
+  EXPECT_EQ(ini->ReadInteger("N", "d", -1), 42);
+  EXPECT_EQ(ini->ReadInteger("N", "h", -1), 31);
+  EXPECT_EQ(ini->ReadInteger("N", "bad", -1), -1);
+  EXPECT_EQ(ini->ReadInteger("N", "none", 7), 7);
+  EXPECT_FALSE(ini->ReadBool("N", "z", true));
+  EXPECT_TRUE(ini->ReadBool("N", "d", false));
+  EXPECT_TRUE(ini->ReadBool("N", "none", true));
+}
+
+TEST_F(SectionIni, DeletingAKeyRewritesTheNormalisedImage) {
+  auto ini = Open("; header comment\r\n[Ext]\r\nabc = C:\\x.exe ^.abc\r\ndef=1\r\n[Gone]\r\nonly=1\r\n[Empty]\r\n", false);
+  ini->DeleteKey("Ext", "ABC");
+  ini->DeleteKey("Gone", "only");
+  ini->DeleteKey("Missing", "x");
+  EXPECT_TRUE(ini->Modified());
+  ini->UpdateFile();
+  EXPECT_EQ(storage.files["C:\\t.ini"], "[Ext]\r\ndef=1\r\n\r\n");
+  EXPECT_FALSE(ini->Modified());
+}
+
+TEST_F(SectionIni, NothingIsWrittenWithoutAChangeOrWhenReadOnly) {
+  auto ini = Open("[S]\r\na=1\r\n", false);
+  ini->DeleteKey("S", "missing");
+  ini.reset();
+  EXPECT_EQ(storage.writes, 0);
+
+  auto ro = Open("[S]\r\na=1\r\n", true);
+  ro->DeleteKey("S", "a");
+  ro.reset();
+  EXPECT_EQ(storage.writes, 0);
+  EXPECT_EQ(storage.files["C:\\t.ini"], "[S]\r\na=1\r\n");
+
+  // A missing file stays missing after an edit that changes nothing.
+  TSectionIniFile absent("C:\\absent.ini", false, true, true, true, true, &storage);
+  absent.DeleteKey("S", "a");
+  absent.UpdateFile();
+  EXPECT_EQ(storage.files.count("C:\\absent.ini"), 0u);
+}
+
+TEST_F(SectionIni, AWriteThatFailsIsDroppedAndTheFileKept) {
+  auto ini = Open("[S]\r\na=1\r\n", false);
+  storage.refuseWrites = true;
+  ini->DeleteKey("S", "a");
+  ini->UpdateFile();
+  EXPECT_FALSE(ini->Modified());
+  EXPECT_EQ(storage.files["C:\\t.ini"], "[S]\r\na=1\r\n");
+}
+
+TEST_F(SectionIni, WriteStringReplacesAddsAndErases) {
+  auto ini = Open("[A]\r\nk=1\r\n[B]\r\nx=1\r\n", false);
+  ini->WriteString("a", "K", "2");
+  ini->WriteString("C", "n", "v");
+  ini->WriteString("B", "", "anything");  // an empty key erases the section
+  TStrings image;
+  ini->GetStrings(image);
+  EXPECT_EQ(image, (TStrings{"[A]", "K=2", "", "[C]", "n=v", ""}));
+  ini->WriteString("", "", "");  // all empty: write back
+  EXPECT_EQ(storage.files["C:\\t.ini"], "[A]\r\nK=2\r\n\r\n[C]\r\nn=v\r\n\r\n");
+  ini->WriteInteger("A", "i", -5);
+  ini->WriteBool("A", "b", true);
+  EXPECT_EQ(ini->ReadInteger("A", "i", 0), -5);
+  EXPECT_TRUE(ini->ReadBool("A", "b", false));
+  TStrings more{"p=1", "novalue"};
+  ini->WriteSectionValues("D", more);
+  EXPECT_EQ(ReadValues(*ini, "D"), (TStrings{"p=1", "novalue="}));
+}
+
+TEST_F(SectionIni, AnUnreadableFileThrowsWithItsPath) {
+  storage.unreadable.insert("C:\\locked.ini");
+  try {
+    TSectionIniFile ini("C:\\locked.ini", true, true, true, true, true, &storage);
+    FAIL() << "no error";
+  } catch (const EInOutError& e) {
+    EXPECT_STREQ(e.what(), "Cannot open file C:\\locked.ini");
+  }
+}
+
+TEST_F(SectionIni, ANameWithoutAFolderLiesInTheWindowsFolder) {
+  auto saved = sectionini::g_windowsFolder;
+  sectionini::g_windowsFolder = [] { return std::string("C:\\WINDOWS"); };
+  TSectionIniFile ini("win.ini", true, true, true, true, true, &storage);
+  sectionini::g_windowsFolder = saved;
+#ifdef _WIN32
+  EXPECT_EQ(ini.FileName(), "C:\\WINDOWS\\win.ini");
+#else
+  EXPECT_EQ(ini.FileName(), "C:\\WINDOWS/win.ini");
+#endif
+  TSectionIniFile full("D:\\x\\win.ini", true, true, true, true, true, &storage);
+  EXPECT_EQ(full.FileName(), "D:\\x\\win.ini");
+}
+
+// ---- The file-level functions on real files ------------------------------
+
+namespace {
+
+struct IniFilesOnDisk : ::testing::Test {
+  TempDir dir;
+  ~IniFilesOnDisk() override { IniCloseAll(); }
+};
+
+}  // namespace
+
+TEST_F(IniFilesOnDisk, TheImageIsReadOnceAndOutlivesTheFile) {
+  std::string log = dir.File("install.log");
+  fileio::ReplaceFileContents(log, "\r\n[Strings]\r\n6=Deleting||files\r\n\r\n[RunApp]\r\na=C:\\x.exe\r\n");
+  EXPECT_EQ(IniReadString(log, "Strings", "6", ""), "Deleting||files");
+  std::remove(log.c_str());
+  TStrings lines;
+  IniReadSectionValues(log, "runapp", lines);
+  EXPECT_EQ(lines, TStrings{"a=C:\\x.exe"});
+  EXPECT_EQ(IniOpenFileCount(), 1u);
+  IniCloseAll();
+  EXPECT_EQ(IniOpenFileCount(), 0u);
+  EXPECT_EQ(IniReadString(log, "Strings", "6", "gone"), "gone");
+  EXPECT_FALSE(fileio::FileExists(log)) << "reading a missing file creates nothing";
+}
+
+TEST_F(IniFilesOnDisk, DeletionsReachTheDiskWhenTheFileIsClosed) {
+  std::string ini = dir.File("app.ini");
+  fileio::ReplaceFileContents(ini, "; comment\r\n[Ext]\r\nabc=1\r\ndef=2\r\n");
+  EXPECT_EQ(IniReadString(ini, "Ext", "abc", ""), "1");  // opened read-only first
+  IniDeleteKey(ini, "Ext", "abc");                        // reopened for editing
+  EXPECT_EQ(*fileio::ReadWholeFile(ini), "; comment\r\n[Ext]\r\nabc=1\r\ndef=2\r\n");
+  EXPECT_EQ(IniReadString(ini, "Ext", "abc", "none"), "none") << "the editing image serves reads";
+  IniCloseFile(ini);
+  EXPECT_EQ(*fileio::ReadWholeFile(ini), "[Ext]\r\ndef=2\r\n\r\n");
+
+  std::string missing = dir.File("missing.ini");
+  IniDeleteKey(missing, "S", "k");
+  IniCloseAll();
+  EXPECT_FALSE(fileio::FileExists(missing));
+}
+
+TEST_F(IniFilesOnDisk, AFileNameAloneIsTheFileInTheWindowsFolder) {
+  folders::g_windowsFolderOverride = dir.Path();
+  fileio::ReplaceFileContents(dir.File("sowtest.ini"), "[S]\r\nk=v\r\n");
+  EXPECT_EQ(IniReadString("sowtest.ini", "S", "k", ""), "v");
+  IniDeleteKey("sowtest.ini", "S", "k");
+  IniCloseAll();
+  folders::g_windowsFolderOverride.clear();
+  EXPECT_EQ(*fileio::ReadWholeFile(dir.File("sowtest.ini")), "");
+}

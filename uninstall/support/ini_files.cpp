@@ -1,0 +1,68 @@
+#include "uninstall/support/ini_files.h"
+
+#include <map>
+#include <memory>
+
+#include "common/ansi.h"
+
+namespace {
+
+using Table = std::map<std::string, std::unique_ptr<TSectionIniFile>>;
+
+Table& OpenFiles() {
+  // Never destroyed before the last caller: program end empties it through
+  // IniCloseAll, and a forgotten table is written back by its destructors.
+  static Table table;
+  return table;
+}
+
+// The key is the path in upper case, after the Windows-folder rule, so that
+// "win.ini" and its full path share one image.
+std::string KeyOf(const std::string& file) {
+  if (!file.empty() && file.find_first_of("\\/:") == std::string::npos) {
+#ifdef _WIN32
+    return ansi::UpperCase(sectionini::g_windowsFolder() + "\\" + file);
+#else
+    return ansi::UpperCase(sectionini::g_windowsFolder() + "/" + file);
+#endif
+  }
+  return ansi::UpperCase(file);
+}
+
+TSectionIniFile& Open(const std::string& file, bool readOnly) {
+  Table& table = OpenFiles();
+  std::string key = KeyOf(file);
+  auto it = table.find(key);
+  if (it != table.end() && it->second->ReadOnly() && !readOnly) {
+    table.erase(it);
+    it = table.end();
+  }
+  if (it == table.end()) {
+    // The file keeps the spelling it was given: on file systems that respect
+    // case the upper-cased path would name another file.
+    auto ini = std::make_unique<TSectionIniFile>(file, readOnly, true, true, true, true);
+    it = table.emplace(key, std::move(ini)).first;
+  }
+  return *it->second;
+}
+
+}  // namespace
+
+std::string IniReadString(const std::string& file, std::string_view section, std::string_view ident,
+                          std::string_view defaultValue) {
+  return Open(file, true).ReadString(section, ident, defaultValue);
+}
+
+void IniReadSectionValues(const std::string& file, std::string_view section, TStrings& strings) {
+  Open(file, true).ReadSectionValues(section, strings);
+}
+
+void IniDeleteKey(const std::string& file, std::string_view section, std::string_view ident) {
+  Open(file, false).DeleteKey(section, ident);
+}
+
+void IniCloseFile(const std::string& file) { OpenFiles().erase(KeyOf(file)); }
+
+void IniCloseAll() { OpenFiles().clear(); }
+
+size_t IniOpenFileCount() { return OpenFiles().size(); }

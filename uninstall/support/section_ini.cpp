@@ -1,0 +1,340 @@
+#include "uninstall/support/section_ini.h"
+
+#include <algorithm>
+
+#include "common/ansi.h"
+#include "common/file_io.h"
+#include "common/install_log.h"
+#include "uninstall/support/folders.h"
+
+namespace sectionini {
+
+std::function<std::string()> g_windowsFolder = [] { return folders::WindowsFolder(); };
+
+TStrings SplitAtCarriageReturns(std::string_view bytes) {
+  TStrings lines;
+  std::string line;
+  bool pending = false;
+  for (char c : bytes) {
+    if (c == '\r') {
+      lines.push_back(std::move(line));
+      line.clear();
+      pending = false;
+    } else if (c != '\n') {
+      line += c;
+      pending = true;
+    }
+  }
+  if (pending) lines.push_back(std::move(line));
+  return lines;
+}
+
+bool IsSectionHeader(std::string_view line) {
+  return line.size() >= 2 && line.front() == '[' && line.back() == ']';
+}
+
+std::optional<std::string> NormaliseLine(std::string_view raw, const LineOptions& options) {
+  std::string line(ansi::Trim(raw));
+  if (options.skipComments && !line.empty() && line.front() == ';') line.clear();
+  if (line.empty()) return std::nullopt;
+  if (IsSectionHeader(line)) return line;
+  size_t eq = line.find('=');
+  if (options.trimPairs && eq != std::string::npos) {
+    while (eq > 0 && (line[eq - 1] == ' ' || line[eq - 1] == '\t')) line.erase(--eq, 1);
+    while (eq > 0 && eq + 1 < line.size() && (line[eq + 1] == ' ' || line[eq + 1] == '\t')) {
+      line.erase(eq + 1, 1);
+    }
+  }
+  if (options.stripQuotes && eq != std::string::npos && eq > 0 && line.size() - eq - 1 >= 2) {
+    char q = line[eq + 1];
+    if ((q == '"' || q == '\'') && line.back() == q) {
+      line.pop_back();
+      line.erase(eq + 1, 1);
+    }
+  }
+  if (options.skipNonPairs && eq == std::string::npos) return std::nullopt;
+  return line;
+}
+
+std::string Serialise(const TSectionList& sections) {
+  std::string out;
+  for (int i = 0; i < sections.Count(); ++i) {
+    const TSectionList::Entry& e = sections[i];
+    if (e.lines.empty()) continue;
+    out += "[" + e.name + "]\r\n";
+    for (const std::string& line : e.lines) out += line + "\r\n";
+    out += "\r\n";
+  }
+  return out;
+}
+
+}  // namespace sectionini
+
+namespace {
+
+class FileStorage : public TIniStorage {
+ public:
+  std::optional<std::string> Read(const std::string& path) override {
+    try {
+      return fileio::ReadWholeFile(path);
+    } catch (const EFOpenError&) {
+      throw EInOutError("Cannot open file " + path);
+    }
+  }
+  bool Write(const std::string& path, const std::string& bytes) override {
+    folders::ForceFolders(folders::ParentOf(path));
+    try {
+      fileio::ReplaceFileContents(path, bytes);
+      return true;
+    } catch (const std::exception&) {
+      return false;
+    }
+  }
+};
+
+std::string_view NameOfLine(std::string_view line) { return line.substr(0, line.find('=')); }
+
+}  // namespace
+
+TIniStorage& DefaultIniStorage() {
+  static FileStorage storage;
+  return storage;
+}
+
+// ---- TSectionList --------------------------------------------------------
+
+int TSectionList::IndexOf(std::string_view name) {
+  int n = Count();
+  if (n == 0) return -1;
+  if (lastHit_ >= n || lastHit_ < 0) lastHit_ = 0;
+  for (int k = 0; k < n; ++k) {
+    int i = (lastHit_ + k) % n;
+    if (ansi::SameText(entries_[static_cast<size_t>(i)].name, name)) {
+      lastHit_ = i;
+      return i;
+    }
+  }
+  return -1;
+}
+
+int TSectionList::Add(std::string name) {
+  entries_.push_back(Entry{std::move(name), {}});
+  return Count() - 1;
+}
+
+void TSectionList::Delete(int index) {
+  entries_.erase(entries_.begin() + index);
+  if (lastHit_ >= Count()) lastHit_ = 0;
+}
+
+void TSectionList::Clear() {
+  entries_.clear();
+  lastHit_ = 0;
+}
+
+// ---- TSectionIniFile ----------------------------------------------------
+
+TSectionIniFile::TSectionIniFile(std::string fileName, bool readOnly, bool skipComments,
+                                 bool skipNonPairs, bool trimPairs, bool stripQuotes,
+                                 TIniStorage* storage)
+    : ReadOnly_(readOnly),
+      SkipComments_(skipComments),
+      SkipNonPairs_(skipNonPairs),
+      TrimPairs_(trimPairs),
+      StripQuotes_(stripQuotes),
+      Storage_(storage ? storage : &DefaultIniStorage()) {
+  SetFileName(std::move(fileName));
+}
+
+TSectionIniFile::~TSectionIniFile() { UpdateFile(); }
+
+void TSectionIniFile::SetFileName(std::string name) {
+  UpdateFile();
+  Sections_.Clear();
+  SectionCursor_ = 0;
+  if (!name.empty() && name.find_first_of("\\/:") == std::string::npos) {
+#ifdef _WIN32
+    name = sectionini::g_windowsFolder() + "\\" + name;
+#else
+    name = sectionini::g_windowsFolder() + "/" + name;
+#endif
+  }
+  FileName_ = std::move(name);
+  if (!FileName_.empty()) Load();
+  Modified_ = false;
+}
+
+void TSectionIniFile::Load() {
+  std::optional<std::string> bytes = Storage_->Read(FileName_);
+  if (!bytes) return;
+  const sectionini::LineOptions options{SkipComments_, TrimPairs_, StripQuotes_, SkipNonPairs_};
+  int current = -1;
+  for (const std::string& raw : sectionini::SplitAtCarriageReturns(*bytes)) {
+    std::optional<std::string> line = sectionini::NormaliseLine(raw, options);
+    if (!line) continue;
+    if (sectionini::IsSectionHeader(*line)) {
+      current = Sections_.Add(line->substr(1, line->size() - 2));
+    } else if (current >= 0) {
+      Sections_[current].lines.push_back(std::move(*line));
+    }
+  }
+  ResolveDuplicateSections();
+}
+
+void TSectionIniFile::ResolveDuplicateSections() {
+  // Of two same-named sections the first in the file stays; the other's lines
+  // are dropped, not merged, so a repeated header cannot add records.
+  for (int i = 0; i < Sections_.Count(); ++i) {
+    for (int j = i + 1; j < Sections_.Count();) {
+      if (!ansi::SameText(Sections_[i].name, Sections_[j].name)) {
+        ++j;
+        continue;
+      }
+      bool keepFirst = !OnDuplicateSection ||
+                       OnDuplicateSection(Sections_[i].name, Sections_[i].lines, Sections_[j].lines);
+      if (!keepFirst) std::swap(Sections_[i].lines, Sections_[j].lines);
+      Sections_.Delete(j);
+      Modified_ = true;
+    }
+  }
+}
+
+int TSectionIniFile::FindSectionForKey(std::string_view section, bool create) {
+  int n = Sections_.Count();
+  if (SectionCursor_ >= n || SectionCursor_ < 0) SectionCursor_ = 0;
+  for (int k = 0; k < n; ++k) {
+    int i = (SectionCursor_ + k) % n;
+    if (ansi::SameText(Sections_[i].name, section)) {
+      SectionCursor_ = i;
+      return i;
+    }
+  }
+  if (!create) return -1;
+  SectionCursor_ = Sections_.Add(std::string(section));
+  return SectionCursor_;
+}
+
+int TSectionIniFile::FindLine(const TStrings& lines, std::string_view ident) {
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (ansi::SameText(NameOfLine(lines[i]), ident)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::string TSectionIniFile::ReadString(std::string_view section, std::string_view ident,
+                                        std::string_view defaultValue) {
+  int s = FindSectionForKey(section, false);
+  if (s < 0) return std::string(defaultValue);
+  const TStrings& lines = Sections_[s].lines;
+  int i = FindLine(lines, ident);
+  if (i < 0) return std::string(defaultValue);
+  return installlog::EntryValue(lines[static_cast<size_t>(i)]);
+}
+
+void TSectionIniFile::WriteString(std::string_view section, std::string_view ident,
+                                  std::string_view value) {
+  if (ident.empty()) {
+    if (!section.empty() || !value.empty()) {
+      EraseSection(section);
+    } else {
+      UpdateFile();
+    }
+    return;
+  }
+  std::string line = std::string(ident) + "=" + std::string(value);
+  TStrings& lines = Sections_[FindSectionForKey(section, true)].lines;
+  int i = FindLine(lines, ident);
+  if (i < 0) {
+    lines.push_back(std::move(line));
+    Modified_ = true;
+  } else if (lines[static_cast<size_t>(i)] != line) {
+    lines[static_cast<size_t>(i)] = std::move(line);
+    Modified_ = true;
+  }
+}
+
+int32_t TSectionIniFile::ReadInteger(std::string_view section, std::string_view ident,
+                                     int32_t defaultValue) {
+  return installlog::StrToIntDef(ReadString(section, ident, ""), defaultValue);
+}
+
+void TSectionIniFile::WriteInteger(std::string_view section, std::string_view ident, int32_t value) {
+  WriteString(section, ident, std::to_string(value));
+}
+
+bool TSectionIniFile::ReadBool(std::string_view section, std::string_view ident, bool defaultValue) {
+  return ReadInteger(section, ident, defaultValue ? 1 : 0) != 0;
+}
+
+void TSectionIniFile::WriteBool(std::string_view section, std::string_view ident, bool value) {
+  WriteString(section, ident, value ? "1" : "0");
+}
+
+void TSectionIniFile::ReadSection(std::string_view section, TStrings& strings) {
+  int s = Sections_.IndexOf(section);
+  if (s < 0) return;
+  for (const std::string& line : Sections_[s].lines) strings.emplace_back(NameOfLine(line));
+}
+
+void TSectionIniFile::ReadSections(TStrings& strings) {
+  strings.clear();
+  for (int i = 0; i < Sections_.Count(); ++i) strings.push_back(Sections_[i].name);
+}
+
+void TSectionIniFile::ReadSectionValues(std::string_view section, TStrings& strings) {
+  int s = Sections_.IndexOf(section);
+  if (s < 0) return;
+  const TStrings& lines = Sections_[s].lines;
+  TStrings result = lines;
+  for (const std::string& extra : strings) {
+    std::string_view name = NameOfLine(extra);
+    bool known = std::any_of(lines.begin(), lines.end(),
+                             [&](const std::string& l) { return ansi::SameText(NameOfLine(l), name); });
+    if (!known) result.push_back(extra);
+  }
+  strings = std::move(result);
+}
+
+void TSectionIniFile::WriteSectionValues(std::string_view section, const TStrings& strings) {
+  for (const std::string& line : strings) {
+    WriteString(section, NameOfLine(line), installlog::EntryValue(line));
+  }
+}
+
+void TSectionIniFile::EraseSection(std::string_view section) {
+  int s = Sections_.IndexOf(section);
+  if (s >= 0) {
+    Sections_.Delete(s);
+    Modified_ = true;
+  }
+  Sections_.ResetLastHit();
+  SectionCursor_ = 0;
+}
+
+void TSectionIniFile::DeleteKey(std::string_view section, std::string_view ident) {
+  TStrings& lines = Sections_[FindSectionForKey(section, true)].lines;
+  int i = FindLine(lines, ident);
+  if (i >= 0) {
+    lines.erase(lines.begin() + i);
+    Modified_ = true;
+  }
+}
+
+void TSectionIniFile::GetStrings(TStrings& strings) {
+  for (int i = 0; i < Sections_.Count(); ++i) {
+    const TSectionList::Entry& e = Sections_[i];
+    if (e.lines.empty()) continue;
+    strings.push_back("[" + e.name + "]");
+    strings.insert(strings.end(), e.lines.begin(), e.lines.end());
+    strings.emplace_back();
+  }
+}
+
+void TSectionIniFile::UpdateFile() {
+  if (!Modified_) return;
+  if (!FileName_.empty() && !ReadOnly_) {
+    // A file that cannot be written keeps its old contents; the edit is dropped.
+    Storage_->Write(FileName_, sectionini::Serialise(Sections_));
+  }
+  Modified_ = false;
+}

@@ -1,0 +1,137 @@
+// TSectionIniFile: the uninstaller's own INI engine. It reads install.log and
+// edits the INI files an installation changed. Each line is normalised once on
+// the way in; the image is answered from memory and written back whole.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A file that exists but cannot be read, or a text file that cannot be written.
+class EInOutError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+using TStrings = std::vector<std::string>;
+
+// Where the engine's bytes come from and go to. Tests give their own.
+class TIniStorage {
+ public:
+  virtual ~TIniStorage() = default;
+  // The file's bytes; nothing when it does not exist. Throws EInOutError
+  // ("Cannot open file <path>") when it exists but cannot be read.
+  virtual std::optional<std::string> Read(const std::string& path) = 0;
+  // Replaces the file (creating missing folders); false when it cannot.
+  virtual bool Write(const std::string& path, const std::string& bytes) = 0;
+};
+
+// Whole-file reads and crash-safe replacement on the real file system.
+TIniStorage& DefaultIniStorage();
+
+// Section names in file order, each owning its lines.
+class TSectionList {
+ public:
+  struct Entry {
+    std::string name;
+    TStrings lines;
+  };
+
+  // Case-insensitive, starting at the last hit and wrapping round; -1 if missing.
+  int IndexOf(std::string_view name);
+  int Add(std::string name);
+  void Delete(int index);
+  void Clear();
+  int Count() const { return static_cast<int>(entries_.size()); }
+  Entry& operator[](int i) { return entries_[static_cast<size_t>(i)]; }
+  const Entry& operator[](int i) const { return entries_[static_cast<size_t>(i)]; }
+  void ResetLastHit() { lastHit_ = 0; }
+
+ private:
+  std::vector<Entry> entries_;
+  int lastHit_ = 0;
+};
+
+class TSectionIniFile {
+ public:
+  // Decides which of two same-named sections survives: true keeps `kept`.
+  using DuplicateSectionHandler =
+      std::function<bool(const std::string& name, const TStrings& kept, const TStrings& other)>;
+
+  // Loads the file. Throws EInOutError when it exists but cannot be read.
+  TSectionIniFile(std::string fileName, bool readOnly, bool skipComments, bool skipNonPairs,
+                  bool trimPairs, bool stripQuotes, TIniStorage* storage = nullptr);
+  virtual ~TSectionIniFile();
+  TSectionIniFile(const TSectionIniFile&) = delete;
+  TSectionIniFile& operator=(const TSectionIniFile&) = delete;
+
+  // Writes back pending changes, then loads `name`; a name with neither "\"
+  // nor ":" lies in the Windows folder.
+  void SetFileName(std::string name);
+  const std::string& FileName() const { return FileName_; }
+  bool Modified() const { return Modified_; }
+  bool ReadOnly() const { return ReadOnly_; }
+  DuplicateSectionHandler OnDuplicateSection;
+
+  virtual std::string ReadString(std::string_view section, std::string_view ident,
+                                 std::string_view defaultValue);
+  virtual void WriteString(std::string_view section, std::string_view ident, std::string_view value);
+  virtual int32_t ReadInteger(std::string_view section, std::string_view ident, int32_t defaultValue);
+  virtual void WriteInteger(std::string_view section, std::string_view ident, int32_t value);
+  virtual bool ReadBool(std::string_view section, std::string_view ident, bool defaultValue);
+  virtual void WriteBool(std::string_view section, std::string_view ident, bool value);
+  virtual void ReadSection(std::string_view section, TStrings& strings);
+  virtual void ReadSections(TStrings& strings);
+  virtual void ReadSectionValues(std::string_view section, TStrings& strings);
+  virtual void WriteSectionValues(std::string_view section, const TStrings& strings);
+  virtual void EraseSection(std::string_view section);
+  virtual void DeleteKey(std::string_view section, std::string_view ident);
+  virtual void GetStrings(TStrings& strings);
+  virtual void UpdateFile();
+
+ private:
+  void Load();
+  // The section's index for key operations, appended when `create`; -1 if missing.
+  int FindSectionForKey(std::string_view section, bool create);
+  static int FindLine(const TStrings& lines, std::string_view ident);
+  void ResolveDuplicateSections();
+
+  std::string FileName_;
+  bool Modified_ = false;
+  TSectionList Sections_;
+  int SectionCursor_ = 0;
+  bool ReadOnly_;
+  bool SkipComments_;
+  bool SkipNonPairs_;
+  bool TrimPairs_;
+  bool StripQuotes_;
+  TIniStorage* Storage_;
+};
+
+namespace sectionini {
+
+// Splits bytes into lines the way the reader sees them: a line ends at CR;
+// LF is dropped wherever it stands, so an LF-only file is one line.
+TStrings SplitAtCarriageReturns(std::string_view bytes);
+
+// One raw line after trimming and the options; nothing when it is dropped.
+struct LineOptions {
+  bool skipComments, trimPairs, stripQuotes, skipNonPairs;
+};
+std::optional<std::string> NormaliseLine(std::string_view raw, const LineOptions& options);
+
+// "[" name "]" after trimming.
+bool IsSectionHeader(std::string_view line);
+
+// The image as UpdateFile writes it.
+std::string Serialise(const TSectionList& sections);
+
+// The Windows folder used for names without a folder; tests may replace it.
+extern std::function<std::string()> g_windowsFolder;
+
+}  // namespace sectionini
