@@ -1,0 +1,118 @@
+// Extraction onto a Windows file system: wide names throughout, so that
+// member names outside the ANSI code page survive.
+#include <windows.h>
+
+#include "unrar/output_fs.h"
+
+namespace rar {
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
+  return w;
+}
+
+class Handle {
+ public:
+  explicit Handle(HANDLE h) : h_(h) {}
+  ~Handle() { Close(); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE get() const { return h_; }
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+  bool Close() {
+    if (!valid()) return true;
+    BOOL ok = CloseHandle(h_);
+    h_ = INVALID_HANDLE_VALUE;
+    return ok != FALSE;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+bool IsDir(const std::wstring& path) {
+  DWORD a = GetFileAttributesW(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+FILETIME ToFileTime(const MemberTime& t) {
+  FILETIME ft;
+  ft.dwLowDateTime = static_cast<DWORD>(t.ticks);
+  ft.dwHighDateTime = static_cast<DWORD>(t.ticks >> 32);
+  if (t.local) {
+    FILETIME utc;
+    if (LocalFileTimeToFileTime(&ft, &utc)) ft = utc;
+  }
+  return ft;
+}
+
+class Win32File : public OutputFile {
+ public:
+  explicit Win32File(HANDLE h) : h_(h) {}
+  bool Write(const void* data, size_t size) override {
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+      DWORD chunk = size > 0x10000000 ? 0x10000000 : static_cast<DWORD>(size), done = 0;
+      if (!WriteFile(h_.get(), p, chunk, &done, nullptr) || done == 0) return false;
+      p += done;
+      size -= done;
+    }
+    return true;
+  }
+  bool Close() override { return h_.Close(); }
+
+ private:
+  Handle h_;
+};
+
+class Win32Output : public OutputFs {
+ public:
+  char Separator() const override { return '\\'; }
+  bool MakeDirs(const std::string& path) override {
+    std::wstring w = Wide(path);
+    for (size_t i = 1; i <= w.size(); ++i) {
+      if (i < w.size() && w[i] != L'\\' && w[i] != L'/') continue;
+      std::wstring prefix = w.substr(0, i);
+      if (prefix.back() == L':' || IsDir(prefix)) continue;
+      CreateDirectoryW(prefix.c_str(), nullptr);
+    }
+    return IsDir(w);
+  }
+  std::unique_ptr<OutputFile> Create(const std::string& path) override {
+    std::wstring w = Wide(path);
+    // A read-only file from an earlier installation is replaced like any other.
+    DWORD a = GetFileAttributesW(w.c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) && (a & FILE_ATTRIBUTE_READONLY))
+      SetFileAttributesW(w.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
+    HANDLE h = CreateFileW(w.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32File>(h);
+  }
+  void Remove(const std::string& path) override { DeleteFileW(Wide(path).c_str()); }
+  void Finish(const std::string& path, const Member& m) override {
+    std::wstring w = Wide(path);
+    if (!m.is_dir) {
+      Handle h(CreateFileW(w.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (h.valid()) {
+        FILETIME c, a, w2;
+        SetFileTime(h.get(), m.ctime.present ? (c = ToFileTime(m.ctime), &c) : nullptr,
+                    m.atime.present ? (a = ToFileTime(m.atime), &a) : nullptr,
+                    m.mtime.present ? (w2 = ToFileTime(m.mtime), &w2) : nullptr);
+      }
+    }
+    DWORD attributes = WindowsAttributes(m);
+    SetFileAttributesW(w.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<OutputFs> MakeLocalOutput() { return std::make_unique<Win32Output>(); }
+
+}  // namespace rar

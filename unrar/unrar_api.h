@@ -1,0 +1,69 @@
+// The library's published interface: entry points, records and callbacks,
+// laid out byte for byte as callers of any library with this interface expect.
+#pragma once
+
+#include <cstddef>
+
+#ifdef _WIN32
+#define RAR_CALL __stdcall
+#else
+#define RAR_CALL
+#endif
+
+extern "C" {
+
+struct RARHeaderData {
+  char ArcName[260];
+  char FileName[260];
+  unsigned int Flags;
+  unsigned int PackSize;
+  unsigned int UnpSize;
+  unsigned int HostOS;
+  unsigned int FileCRC;
+  unsigned int FileTime;
+  unsigned int UnpVer;
+  unsigned int Method;
+  unsigned int FileAttr;
+  char* CmtBuf;
+  unsigned int CmtBufSize;
+  unsigned int CmtSize;
+  unsigned int CmtState;
+};
+
+struct RAROpenArchiveData {
+  char* ArcName;
+  unsigned int OpenMode;
+  unsigned int OpenResult;
+  char* CmtBuf;
+  unsigned int CmtBufSize;
+  unsigned int CmtSize;
+  unsigned int CmtState;
+};
+
+typedef int(RAR_CALL* CHANGEVOLPROC)(char* ArcName, int Mode);
+typedef int(RAR_CALL* PROCESSDATAPROC)(unsigned char* Addr, int Size);
+
+}  // extern "C"
+
+// Header flags.
+enum : unsigned {
+  RHDF_SPLITBEFORE = 0x01,
+  RHDF_SPLITAFTER = 0x02,
+  RHDF_ENCRYPTED = 0x04,
+  RHDF_SOLID = 0x10,
+  RHDF_DIRECTORY = 0xE0,
+};
+
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(sizeof(RARHeaderData) == 572);
+static_assert(offsetof(RARHeaderData, FileName) == 260);
+static_assert(offsetof(RARHeaderData, Flags) == 520);
+static_assert(offsetof(RARHeaderData, UnpSize) == 528);
+static_assert(offsetof(RARHeaderData, FileAttr) == 552);
+static_assert(offsetof(RARHeaderData, CmtBuf) == 556);
+static_assert(offsetof(RARHeaderData, CmtState) == 568);
+static_assert(sizeof(RAROpenArchiveData) == 28);
+static_assert(offsetof(RAROpenArchiveData, OpenResult) == 8);
+static_assert(offsetof(RAROpenArchiveData, CmtBuf) == 12);
+static_assert(offsetof(RAROpenArchiveData, CmtState) == 24);
+#endif
