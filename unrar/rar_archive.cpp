@@ -41,6 +41,8 @@ int Archive::OpenVolume(const std::string& name, bool first) {
   new_numbering_ = main.new_numbering;
   volume_ = std::move(src);
   volume_name_ = name;
+  if (first) sequence_name_ = name;
+  opened_.insert(name);
   next_ = main.next;
   finished_ = false;
   ++volumes_opened_;
@@ -78,10 +80,15 @@ int Archive::ReadComment(const Block& block) {
 
 int Archive::NextVolume(bool ask) {
   if (volumes_opened_ >= kMaxVolumes) return kBadArchive;
-  std::string name = NextVolumeName(volume_name_, new_numbering_);
+  // Names follow the set's own sequence even when the caller pointed at a
+  // volume elsewhere, so one moved volume does not derail the rest.
+  const std::string expected = NextVolumeName(sequence_name_, new_numbering_);
+  std::string name = expected;
   for (unsigned asks = 0;; ++asks) {
-    int r = OpenVolume(name, false);
+    // A volume already read cannot come again: that would be an endless chain.
+    int r = opened_.count(name) ? kOpenError : OpenVolume(name, false);
     if (r == kSuccess) {
+      sequence_name_ = expected;
       std::string shown = name;
       if (on_volume_ && on_volume_(shown, kVolumeNotify) <= 0) return kOpenError;
       return kSuccess;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "unrar/byte_source.h"
@@ -60,6 +61,8 @@ class Archive {
 
   std::unique_ptr<ByteSource> volume_;
   std::string volume_name_;
+  std::string sequence_name_;
+  std::set<std::string> opened_;
   Format format_ = Format::kRar4;
   int mode_ = 0;
   bool is_volume_ = false;
