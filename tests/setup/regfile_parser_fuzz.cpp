@@ -1,0 +1,41 @@
+// Any bytes as a registry file: the parser must end, never hand out more than
+// the input holds, and every value must be ready for the registry and the log.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "setup/install_records.h"
+#include "setup/regfile_parser.h"
+
+namespace {
+
+std::string Narrow(const std::u16string& text) {
+  std::string s;
+  for (char16_t c : text) s += c < 0x80 ? static_cast<char>(c) : '?';
+  return s;
+}
+
+void Check(std::string_view text) {
+  regfile::TRegFileParser parser(text);
+  size_t operations = 0;
+  while (auto op = parser.Next()) {
+    // Every operation consumes input, except the messages of one hex pair.
+    if (++operations > 4 * text.size() + 4) __builtin_trap();
+    if (op->kind != regfile::Operation::Kind::SetValue) continue;
+    if (op->key.rootName.empty() || op->data.size() > text.size()) __builtin_trap();
+    regfile::ValueBytes v = regfile::PrepareValue(*op, "C:\\Prog\\App\\", "D:\\");
+    if (op->type == regfile::kRegDword && !op->fromHex && v.bytes.size() != 4) __builtin_trap();
+    installrecords::RegKeyRecord(op->key.rootName, op->key.subKey);
+    auto record = installrecords::RegValueRecord(op->key.rootName, op->key.subKey, op->valueName, v.logData);
+    if (record && record->key.find_first_of("\r\n=") != std::string::npos) __builtin_trap();
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  Check(bytes);
+  if (auto unicode = regfile::UnicodeText(bytes)) Check(Narrow(*unicode));
+  return 0;
+}
