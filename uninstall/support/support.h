@@ -5,6 +5,7 @@
 #include "uninstall/support/deferred_delete.h"
 #include "uninstall/support/dialogs.h"
 #include "uninstall/support/folders.h"
+#include "uninstall/support/com_process.h"
 #include "uninstall/support/ini_files.h"
 #include "uninstall/support/registry.h"
 #include "uninstall/support/section_ini.h"
