@@ -1,0 +1,201 @@
+#include "setup/RARArc.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "common/ansi.h"
+
+namespace {
+
+// The component whose Extract is running: the library's callbacks carry no
+// context of their own, so this is how they find it. One extraction at a time.
+TRAR* g_current = nullptr;
+
+constexpr unsigned kCommentBufferSize = 65535;
+
+class ModuleHandle {
+ public:
+  explicit ModuleHandle(HMODULE h) : h_(h) {}
+  ~ModuleHandle() {
+    if (h_) FreeLibrary(h_);
+  }
+  ModuleHandle(const ModuleHandle&) = delete;
+  ModuleHandle& operator=(const ModuleHandle&) = delete;
+  HMODULE get() const { return h_; }
+
+ private:
+  HMODULE h_;
+};
+
+template <class F>
+F Bind(HMODULE module, const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+bool LessIgnoringCase(const std::string& a, const std::string& b) {
+  return ansi::UpperCase(a) < ansi::UpperCase(b);
+}
+
+}  // namespace
+
+struct TRAR::Library {
+  explicit Library(const char* name) : module(LoadLibraryA(name)) {
+    if (!module.get()) return;
+    Open = Bind<decltype(Open)>(module.get(), "RAROpenArchive");
+    Close = Bind<decltype(Close)>(module.get(), "RARCloseArchive");
+    ReadHeader = Bind<decltype(ReadHeader)>(module.get(), "RARReadHeader");
+    Process = Bind<decltype(Process)>(module.get(), "RARProcessFile");
+    SetChangeVolProc = Bind<decltype(SetChangeVolProc)>(module.get(), "RARSetChangeVolProc");
+    SetProcessDataProc = Bind<decltype(SetProcessDataProc)>(module.get(), "RARSetProcessDataProc");
+    SetPassword = Bind<decltype(SetPassword)>(module.get(), "RARSetPassword");
+  }
+  bool Complete() const {
+    return module.get() && Open && Close && ReadHeader && Process && SetChangeVolProc &&
+           SetProcessDataProc && SetPassword;
+  }
+
+  ModuleHandle module;
+  HANDLE(__stdcall* Open)(RAROpenArchiveData*) = nullptr;
+  int(__stdcall* Close)(HANDLE) = nullptr;
+  int(__stdcall* ReadHeader)(HANDLE, RARHeaderData*) = nullptr;
+  int(__stdcall* Process)(HANDLE, int, char*, char*) = nullptr;
+  void(__stdcall* SetChangeVolProc)(HANDLE, CHANGEVOLPROC) = nullptr;
+  void(__stdcall* SetProcessDataProc)(HANDLE, PROCESSDATAPROC) = nullptr;
+  void(__stdcall* SetPassword)(HANDLE, char*) = nullptr;
+};
+
+namespace {
+
+// An open archive of the library; closed on every way out, events that throw included.
+class ArchiveHandle {
+ public:
+  ArchiveHandle(HANDLE h, int(__stdcall* close)(HANDLE)) : h_(h), close_(close) {}
+  ~ArchiveHandle() {
+    if (h_) close_(h_);
+  }
+  ArchiveHandle(const ArchiveHandle&) = delete;
+  ArchiveHandle& operator=(const ArchiveHandle&) = delete;
+  HANDLE get() const { return h_; }
+
+ private:
+  HANDLE h_;
+  int(__stdcall* close_)(HANDLE);
+};
+
+class CurrentComponent {
+ public:
+  explicit CurrentComponent(TRAR* rar) { g_current = rar; }
+  ~CurrentComponent() { g_current = nullptr; }
+  CurrentComponent(const CurrentComponent&) = delete;
+  CurrentComponent& operator=(const CurrentComponent&) = delete;
+};
+
+}  // namespace
+
+TRAR::TRAR(void* owner, const char* libraryName) : Owner(owner) {
+  library_ = std::make_unique<Library>(libraryName);
+  loaded_ = library_->Complete();
+}
+
+TRAR::~TRAR() {
+  if (g_current == this) g_current = nullptr;
+}
+
+void TRAR::SetFilesToExtract(const std::vector<std::string>& names) {
+  filesToExtract_ = names;
+  std::stable_sort(filesToExtract_.begin(), filesToExtract_.end(), LessIgnoringCase);
+}
+
+bool TRAR::Listed(const std::string& name) const {
+  return std::binary_search(filesToExtract_.begin(), filesToExtract_.end(), name, LessIgnoringCase);
+}
+
+void TRAR::RaiseError(int code) {
+  if (OnError) OnError(this, code);
+}
+
+int __stdcall TRAR::VolumeCallback(char* arcName, int mode) {
+  TRAR* rar = g_current;
+  if (!rar || !rar->OnVolumeChange) return -1;
+  return rar->OnVolumeChange(rar, arcName, mode);
+}
+
+int __stdcall TRAR::DataCallback(unsigned char* addr, int size) {
+  TRAR* rar = g_current;
+  if (!rar || !rar->OnProcessData) return -1;
+  // Saturates rather than turning negative on members beyond 2 GB.
+  int64_t position = int64_t{rar->ExtractPosition} + (size > 0 ? size : 0);
+  rar->ExtractPosition = static_cast<int32_t>(std::min<int64_t>(position, INT32_MAX));
+  return rar->OnProcessData(rar, reinterpret_cast<char*>(addr), size, rar->ExtractPosition);
+}
+
+bool TRAR::Extract() {
+  if (!loaded_) {
+    RaiseError(kErrorNotLoaded);
+    return false;
+  }
+  if (ArchiveName.empty()) {
+    RaiseError(13);
+    return false;
+  }
+  bool result = true;
+  CurrentComponent current(this);
+  Library& lib = *library_;
+
+  RAROpenArchiveData open{};
+  open.ArcName = ArchiveName.data();
+  open.OpenMode = 1;
+  open.CmtBuf = comment_->CmtBuf;
+  open.CmtBufSize = kCommentBufferSize;
+  ArchiveHandle archive(lib.Open(&open), lib.Close);
+  comment_->CmtLength = open.CmtSize;
+  std::string destination = TargetDir;
+  char* destPath = destination.empty() ? nullptr : destination.data();
+
+  if (open.OpenResult != 0) {
+    RaiseError(static_cast<int>(open.OpenResult));
+    return false;
+  }
+  if (open.CmtState == 1 && OnComment) OnComment(this, *comment_);
+  if (OnVolumeChange) lib.SetChangeVolProc(archive.get(), &TRAR::VolumeCallback);
+  if (OnProcessData) lib.SetProcessDataProc(archive.get(), &TRAR::DataCallback);
+
+  for (;;) {
+    RARHeaderData header{};
+    header.CmtBuf = comment_->CmtBuf;
+    header.CmtBufSize = kCommentBufferSize;
+    const int read = lib.ReadHeader(archive.get(), &header);
+    if (read != 0) {
+      if (read == 12) RaiseError(12);
+      return result;
+    }
+    const std::string name(header.FileName, strnlen(header.FileName, sizeof header.FileName));
+    if (Stop) {
+      Stop = false;
+      return result;
+    }
+    if (!filesToExtract_.empty() && !Listed(name)) {
+      const int skipped = lib.Process(archive.get(), 0, nullptr, nullptr);
+      if (skipped != 0) {
+        RaiseError(skipped);
+        return false;
+      }
+      continue;
+    }
+    if (OnExtracting) OnExtracting(this, header);
+    ExtractPosition = 0;
+    if ((header.Flags & RHDF_ENCRYPTED) && OnReqPassword) {
+      std::string password;
+      OnReqPassword(this, header, password);
+      if (!password.empty()) lib.SetPassword(archive.get(), password.data());
+    }
+    const int code = lib.Process(archive.get(), 2, destPath, nullptr);
+    if (OnExtract) OnExtract(this, header, code == 0);
+    if (code != 0) {
+      result = false;
+      RaiseError(code);
+      if (code != 16 && code != 12) return result;
+    }
+  }
+}

@@ -1,0 +1,75 @@
+// TRAR: the RAR archive component. Binds the extraction library by name,
+// runs the header/process loop over one archive and turns the library's
+// results and callbacks into events.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "unrar/unrar_api.h"
+
+struct TComment {
+  uint32_t CmtLength = 0;
+  char CmtBuf[65536] = {};
+};
+
+class TRAR;
+
+using TProcessDataProcN = std::function<int(TRAR* Sender, char* Addr, int BlockSize, int Position)>;
+using TChangeVolProcN = std::function<int(TRAR* Sender, char* ArcName, int Mode)>;
+using TErrorProc = std::function<void(TRAR* Sender, int Error)>;
+using TCommentProc = std::function<void(TRAR* Sender, TComment& Comment)>;
+using TFileBeingExtracted = std::function<void(TRAR* Sender, RARHeaderData& eFile)>;
+using TFileExtracted = std::function<void(TRAR* Sender, RARHeaderData& eFile, bool Result)>;
+using TReqPassword = std::function<void(TRAR* Sender, RARHeaderData& eFile, std::string& Password)>;
+
+class TRAR {
+ public:
+  // The component's own code: the library is missing or incomplete.
+  static constexpr int kErrorNotLoaded = 50;
+
+  // libraryName exists for tests; the program always uses the default.
+  explicit TRAR(void* Owner = nullptr, const char* libraryName = "UnRAR.dll");
+  ~TRAR();
+  TRAR(const TRAR&) = delete;
+  TRAR& operator=(const TRAR&) = delete;
+
+  // Extracts ArchiveName into TargetDir; see the events below.
+  bool Extract();
+
+  bool LoadedDLL() const { return loaded_; }
+  // Member names to extract (empty: all); kept sorted, compared ignoring case.
+  const std::vector<std::string>& FilesToExtract() const { return filesToExtract_; }
+  void SetFilesToExtract(const std::vector<std::string>& names);
+
+  void* Owner = nullptr;
+  std::string ArchiveName;
+  std::string TargetDir;  // in the OEM code page
+  bool Stop = false;
+
+  TProcessDataProcN OnProcessData;
+  TChangeVolProcN OnVolumeChange;
+  TErrorProc OnError;
+  TCommentProc OnComment;
+  TFileBeingExtracted OnExtracting;
+  TFileExtracted OnExtract;
+  TReqPassword OnReqPassword;
+
+ private:
+  struct Library;
+  static int __stdcall VolumeCallback(char* arcName, int mode);
+  static int __stdcall DataCallback(unsigned char* addr, int size);
+  void RaiseError(int code);
+  bool Listed(const std::string& name) const;
+
+  std::unique_ptr<Library> library_;
+  bool loaded_ = false;
+  std::vector<std::string> filesToExtract_;
+  int32_t ExtractPosition = 0;
+  std::unique_ptr<TComment> comment_ = std::make_unique<TComment>();
+};

@@ -1,0 +1,23 @@
+// TExtractionView over the progress page's controls.
+#pragma once
+
+#include <windows.h>
+
+#include "setup/extraction_handlers.h"
+
+class TWindowExtractionView : public TExtractionView {
+ public:
+  TWindowExtractionView(HWND owner, HWND L_curent_file, HWND PB_curent, HWND PB_total)
+      : owner_(owner), label_(L_curent_file), current_(PB_curent), total_(PB_total) {}
+
+  void SetCurrentFile(const std::string& ansiName) override;
+  void SetCurrentBar(int min, int max, int position) override;
+  void SetCurrentPosition(int position) override;
+  void SetTotalPosition(int position) override;
+  void ProcessMessages() override;
+  bool AskContinue(const std::string& text, const std::string& caption) override;
+  void EndProgram() override;
+
+ private:
+  HWND owner_, label_, current_, total_;
+};
