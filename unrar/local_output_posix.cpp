@@ -63,6 +63,25 @@ class PosixOutput : public OutputFs {
     return std::make_unique<PosixFile>(fd);
   }
   void Remove(const std::string& path) override { ::unlink(path.c_str()); }
+  bool CopyExtracted(const std::string& from, const std::string& to) override {
+    int in = ::open(from.c_str(), O_RDONLY | O_NOFOLLOW);
+    if (in < 0) return false;
+    auto out = Create(to);
+    bool ok = out != nullptr;
+    char buffer[65536];
+    for (ssize_t n; ok && (n = ::read(in, buffer, sizeof buffer)) != 0;) {
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        ok = false;
+        break;
+      }
+      ok = out->Write(buffer, static_cast<size_t>(n));
+    }
+    ::close(in);
+    if (out && !out->Close()) ok = false;
+    if (!ok) Remove(to);
+    return ok;
+  }
   void Finish(const std::string& path, const Member& m) override {
     if (!m.mtime.present || m.mtime.ticks < kUnixEpochSeconds * kTicksPerSecond) return;
     const uint64_t since1970 = m.mtime.ticks - kUnixEpochSeconds * kTicksPerSecond;

@@ -94,6 +94,9 @@ class Win32Output : public OutputFs {
     return std::make_unique<Win32File>(h);
   }
   void Remove(const std::string& path) override { DeleteFileW(Wide(path).c_str()); }
+  bool CopyExtracted(const std::string& from, const std::string& to) override {
+    return CopyFileW(Wide(from).c_str(), Wide(to).c_str(), FALSE) != FALSE;
+  }
   void Finish(const std::string& path, const Member& m) override {
     std::wstring w = Wide(path);
     if (!m.is_dir) {

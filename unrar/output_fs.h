@@ -26,6 +26,8 @@ class OutputFs {
   // Creates or truncates a file; nothing when that fails.
   virtual std::unique_ptr<OutputFile> Create(const std::string& path) = 0;
   virtual void Remove(const std::string& path) = 0;
+  // Copies an extracted file; false when the source is not there.
+  virtual bool CopyExtracted(const std::string& from, const std::string& to) = 0;
   // Gives an extracted file or folder the member's times and attributes.
   virtual void Finish(const std::string& path, const Member& m) = 0;
 };

@@ -185,22 +185,35 @@ int Archive::Extract(const Member& m, uint64_t data_offset, int operation, const
   };
   std::string path;
   std::string parent;
+  std::string base;
   if (operation == kExtract) {
     if (!output_) return refuse(kCreateError);
     const char sep = output_->Separator();
+    if (dest_path && *dest_path) {
+      base = Utf8FromOem(dest_path);
+      if (base.back() != '/' && base.back() != '\\') base += sep;
+    }
+    auto under_base = [&](const std::string& name, std::string& out) {
+      std::vector<std::string> parts;
+      if (!SafeComponents(name, parts)) return false;
+      out = base;
+      for (size_t i = 0; i < parts.size(); ++i) out += (i ? std::string(1, sep) : "") + parts[i];
+      return true;
+    };
     if (dest_name && *dest_name) {
       path = Utf8FromOem(dest_name);
-    } else {
-      std::vector<std::string> parts;
-      if (!SafeComponents(m.name, parts)) return refuse(kCreateError);
-      if (dest_path && *dest_path) {
-        path = Utf8FromOem(dest_path);
-        if (path.back() != '/' && path.back() != '\\') path += sep;
-      }
-      for (size_t i = 0; i < parts.size(); ++i) {
-        if (i) path += sep;
-        path += parts[i];
-      }
+    } else if (!under_base(m.name, path)) {
+      return refuse(kCreateError);
+    }
+    if (!m.copy_of.empty()) {
+      std::string source;
+      if (!under_base(m.copy_of, source)) return refuse(kCreateError);
+      size_t cut = path.find_last_of("/\\");
+      if (int r = SkipPending(m)) return r;
+      if (cut != std::string::npos && cut > 0 && !output_->MakeDirs(path.substr(0, cut))) return kCreateError;
+      if (!output_->CopyExtracted(source, path)) return kCreateError;
+      output_->Finish(path, m);
+      return kSuccess;
     }
     size_t cut = path.find_last_of("/\\");
     if (cut != std::string::npos && cut > 0) parent = path.substr(0, cut);
@@ -214,6 +227,7 @@ int Archive::Extract(const Member& m, uint64_t data_offset, int operation, const
     return kSuccess;
   }
   if (m.is_link) return refuse(kUnknownFormat);
+  if (!m.copy_of.empty()) return refuse(kSuccess);  // tested with the member it repeats
   if (m.encrypted) return refuse(kMissingPassword);
   if (!m.stored) return refuse(kUnknownFormat);
 

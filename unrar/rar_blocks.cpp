@@ -308,7 +308,20 @@ void ReadExtraArea(Cursor c, Member& m) {
     Cursor body(record.here(), record.remaining());
     if (type == 0x01) m.encrypted = true;
     if (type == 0x03) ReadTimeRecord(body, m);
-    if (type == 0x05) m.is_link = true;
+    if (type == 0x05) {
+      // Hard links and file copies repeat an earlier member's data; links
+      // that point somewhere are never followed or made.
+      uint64_t kind = body.VInt();
+      body.VInt();  // flags
+      uint64_t length = body.VInt();
+      std::string target = body.ok() && length <= body.remaining() ? body.Bytes(static_cast<size_t>(length)) : "";
+      if ((kind == 4 || kind == 5) && !target.empty()) {
+        m.copy_of = NormalizeUtf8(target);
+        std::replace(m.copy_of.begin(), m.copy_of.end(), '\\', '/');
+      } else {
+        m.is_link = true;
+      }
+    }
   }
 }
 

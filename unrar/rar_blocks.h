@@ -35,7 +35,8 @@ struct Member {
   unsigned unp_ver = 0;
   unsigned method = 0;      // format 4 numbering: 0x30 store .. 0x35 best
   bool is_dir = false;
-  bool is_link = false;     // symbolic or hard link: never written
+  bool is_link = false;     // symbolic link or junction: never written
+  std::string copy_of;      // hard link or file copy: the earlier member it repeats
   bool encrypted = false;
   bool solid = false;
   bool split_before = false;

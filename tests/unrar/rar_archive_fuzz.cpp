@@ -38,6 +38,7 @@ class NullOutput : public rar::OutputFs {
     return std::make_unique<NullFile>();
   }
   void Remove(const std::string&) override {}
+  bool CopyExtracted(const std::string&, const std::string&) override { return true; }
   void Finish(const std::string&, const rar::Member&) override {}
 };
 
