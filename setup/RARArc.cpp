@@ -83,12 +83,17 @@ class ArchiveHandle {
   int(__stdcall* close_)(HANDLE);
 };
 
+// Restores the previous slot, so that an extraction started from inside an
+// event (through the message pump) does not orphan the one around it.
 class CurrentComponent {
  public:
-  explicit CurrentComponent(TRAR* rar) { g_current = rar; }
-  ~CurrentComponent() { g_current = nullptr; }
+  explicit CurrentComponent(TRAR* rar) : previous_(g_current) { g_current = rar; }
+  ~CurrentComponent() { g_current = previous_; }
   CurrentComponent(const CurrentComponent&) = delete;
   CurrentComponent& operator=(const CurrentComponent&) = delete;
+
+ private:
+  TRAR* previous_;
 };
 
 }  // namespace

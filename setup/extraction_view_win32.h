@@ -21,3 +21,17 @@ class TWindowExtractionView : public TExtractionView {
  private:
   HWND owner_, label_, current_, total_;
 };
+
+// The window's side of package extraction in one piece: the view over the
+// progress page's controls and the handlers, attached to the component.
+struct TExtraction {
+  TExtraction(TRAR& rar, TInst& inst, HWND owner, HWND L_curent_file, HWND PB_curent, HWND PB_total)
+      : view(owner, L_curent_file, PB_curent, PB_total), handlers(view, inst) {
+    handlers.Attach(rar);
+  }
+  TExtraction(const TExtraction&) = delete;
+  TExtraction& operator=(const TExtraction&) = delete;
+
+  TWindowExtractionView view;
+  TExtractionHandlers handlers;
+};

@@ -425,6 +425,19 @@ int ReadBlock5(ByteSource& src, uint64_t offset, Block& out) {
 
 Signature FindSignature(ByteSource& src) {
   Signature sig;
+  // The usual case first: the signature at the very start, without reading a whole stub's worth.
+  unsigned char start[8];
+  if (src.Size() >= 8 && src.ReadAt(0, start, 8) && std::memcmp(start, kMarker, sizeof kMarker) == 0) {
+    if (start[6] == 0) {
+      sig.first_block = 7;
+      return sig;
+    }
+    if (start[6] == 1 && start[7] == 0) {
+      sig.format = Format::kRar5;
+      sig.first_block = 8;
+      return sig;
+    }
+  }
   const uint64_t scan = std::min<uint64_t>(src.Size(), kMaxStub + 8);
   std::vector<unsigned char> head(static_cast<size_t>(scan));
   if (scan < 7 || !src.ReadAt(0, head.data(), head.size())) {

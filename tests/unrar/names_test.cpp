@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include "unrar/codepage.h"
+#include "unrar/crc32.h"
 #include "unrar/member_path.h"
 #include "unrar/rar_blocks.h"
 
@@ -66,6 +67,59 @@ TEST(DosTime, ConvertsBothWays) {
   EXPECT_EQ(rar::TicksFromDos(dos), ticks);
   EXPECT_EQ(rar::DosFromTicks(0), (1u << 21) | (1u << 16));  // before 1980
   EXPECT_EQ(rar::TicksFromDos(0), rar::TicksFromDos((1u << 21) | (1u << 16)));  // day 0, month 0
+}
+
+}  // namespace
+
+namespace {
+
+void Le(std::string& s, uint64_t v, int n) {
+  for (int i = 0; i < n; ++i) s += static_cast<char>(v >> (8 * i));
+}
+
+std::string Sealed4(std::string typed) {
+  std::string h;
+  Le(h, rar::Crc32(0, typed.data(), typed.size()) & 0xFFFF, 2);
+  return h + typed;
+}
+
+TEST(Rar4Header, ExtendedTimesAddPrecisionAndMoreTimes) {
+  const uint32_t ftime = (40u << 25) | (9u << 21) | (13u << 16) | (12u << 11) | (26u << 5) | 20u;
+  const uint32_t ctime = (30u << 25) | (1u << 21) | (2u << 16);
+  std::string typed;
+  typed += '\x74';
+  Le(typed, 0x8000 | 0x1000, 2);
+  const std::string name = "t.txt";
+  const std::string ext = [&] {
+    std::string e;
+    Le(e, 0xB800, 2);     // mtime with three more bytes, ctime with none
+    Le(e, 0x123456, 3);   // 100 ns units
+    Le(e, ctime, 4);
+    return e;
+  }();
+  Le(typed, 32 + name.size() + ext.size(), 2);
+  Le(typed, 0, 4);  // packed
+  Le(typed, 0, 4);  // unpacked
+  typed += '\x02';
+  Le(typed, 0, 4);
+  Le(typed, ftime, 4);
+  typed += '\x1d';
+  typed += '\x30';
+  Le(typed, name.size(), 2);
+  Le(typed, 0x20, 4);
+  typed += name + ext;
+  std::string bytes = std::string("Rar!\x1a\x07\x00", 7) + Sealed4(std::string("\x73\x00\x00\x0d\x00", 5) + std::string(6, '\0')) + Sealed4(typed);
+  rar::MemorySource src(bytes);
+  rar::Block b;
+  ASSERT_EQ(rar::ReadBlock(src, rar::Format::kRar4, 20, b), 0);
+  ASSERT_EQ(b.type, rar::BlockType::kFile);
+  EXPECT_EQ(b.member.name, "t.txt");
+  EXPECT_EQ(b.member.dos_time, ftime);
+  EXPECT_TRUE(b.member.mtime.local);
+  EXPECT_EQ(b.member.mtime.ticks, rar::TicksFromDos(ftime) + 0x123456);
+  EXPECT_TRUE(b.member.ctime.present);
+  EXPECT_EQ(b.member.ctime.ticks, rar::TicksFromDos(ctime));
+  EXPECT_FALSE(b.member.atime.present);
 }
 
 }  // namespace

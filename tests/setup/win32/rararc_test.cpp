@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "setup/RARArc.h"
 #include "setup/extraction_handlers.h"
+#include "setup/extraction_view_win32.h"
 #include "setup/inifiles32.h"
 #include "tests/common/temp_dir.h"
 #include "tools/rarwriter/rar_writer.h"
@@ -245,6 +247,37 @@ TEST_F(RarComponent, CommentAndVolumesReachTheirEvents) {
   EXPECT_EQ(modes, (std::vector<int>{1, 1}));
   EXPECT_TRUE(Exists("big.bin"));
   EXPECT_TRUE(Exists("z.txt"));
+}
+
+TEST(WindowExtraction, DrivesTheProgressPageControls) {
+  TempDir dir;
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&icc);
+  HWND owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  HWND label = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 50, 10, owner, nullptr, nullptr, nullptr);
+  HWND current = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD, 0, 10, 50, 10, owner, nullptr, nullptr, nullptr);
+  HWND total = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD, 0, 20, 50, 10, owner, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(owner && label && current && total);
+  SendMessageA(total, PBM_SETRANGE32, 0, 100);
+  TRAR rar;
+  TInst inst;
+  inst.TotalFiles = 4;
+  TExtraction extraction(rar, inst, owner, label, current, total);
+  std::string first;
+  for (const auto& v : rarwriter::Write("pkg.rar", {File("a.txt", "abc"), File(U8(u8"я.txt"), "12345678")}, {})) {
+    std::ofstream(dir.File(v.name), std::ios::binary) << v.bytes;
+    if (first.empty()) first = dir.File(v.name);
+  }
+  rar.ArchiveName = first;
+  rar.TargetDir = dir.Path();
+  EXPECT_TRUE(rar.Extract());
+  char text[64] = {};
+  GetWindowTextA(label, text, sizeof text);
+  EXPECT_STREQ(text, "я.txt");
+  EXPECT_EQ(SendMessageA(current, PBM_GETRANGE, FALSE, 0), 8);
+  EXPECT_EQ(SendMessageA(current, PBM_GETPOS, 0, 0), 8);
+  EXPECT_EQ(SendMessageA(total, PBM_GETPOS, 0, 0), 50);
+  DestroyWindow(owner);
 }
 
 TEST(OemToAnsiStr, ConvertsAndDropsTrailingZeros) {
