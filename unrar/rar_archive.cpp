@@ -168,7 +168,7 @@ int Archive::ProcessFile(int operation, const char* dest_path, const char* dest_
   if (!pending_) return kUnknown;
   pending_ = false;
   const Member m = pending_member_;
-  if (operation == kSkip || mode_ == kModeList) return SkipPending(m);
+  if (operation == kSkip || mode_ != kModeExtract) return SkipPending(m);
   if (operation != kTest && operation != kExtract) {
     SkipPending(m);
     return kUnknown;
