@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <utility>
 
 #include "common/ansi.h"
 
@@ -122,17 +123,34 @@ void TRAR::RaiseError(int code) {
 
 int __stdcall TRAR::VolumeCallback(char* arcName, int mode) {
   TRAR* rar = g_current;
-  if (!rar || !rar->OnVolumeChange) return -1;
-  return rar->OnVolumeChange(rar, arcName, mode);
+  if (!rar || !rar->OnVolumeChange || rar->pending_) return -1;
+  try {
+    return rar->OnVolumeChange(rar, arcName, mode);
+  } catch (...) {
+    rar->pending_ = std::current_exception();
+    return -1;
+  }
 }
 
 int __stdcall TRAR::DataCallback(unsigned char* addr, int size) {
   TRAR* rar = g_current;
-  if (!rar || !rar->OnProcessData) return -1;
+  if (!rar || !rar->OnProcessData || rar->pending_) return -1;
   // Saturates rather than turning negative on members beyond 2 GB.
   int64_t position = int64_t{rar->ExtractPosition} + (size > 0 ? size : 0);
   rar->ExtractPosition = static_cast<int32_t>(std::min<int64_t>(position, INT32_MAX));
-  return rar->OnProcessData(rar, reinterpret_cast<char*>(addr), size, rar->ExtractPosition);
+  try {
+    return rar->OnProcessData(rar, reinterpret_cast<char*>(addr), size, rar->ExtractPosition);
+  } catch (...) {
+    rar->pending_ = std::current_exception();
+    return -1;
+  }
+}
+
+int TRAR::Process(HANDLE archive, int operation, char* destPath) {
+  pending_ = nullptr;
+  const int code = library_->Process(archive, operation, destPath, nullptr);
+  if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
+  return code;
 }
 
 bool TRAR::Extract() {
@@ -170,7 +188,9 @@ bool TRAR::Extract() {
     RARHeaderData header{};
     header.CmtBuf = comment_->CmtBuf;
     header.CmtBufSize = kCommentBufferSize;
-    const int read = lib.ReadHeader(archive.get(), &header);
+    pending_ = nullptr;
+    const int read = lib.ReadHeader(archive.get(), &header);  // may ask for a volume
+    if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
     if (read != 0) {
       if (read == 12) RaiseError(12);
       return result;
@@ -181,7 +201,7 @@ bool TRAR::Extract() {
       return result;
     }
     if (!filesToExtract_.empty() && !Listed(name)) {
-      const int skipped = lib.Process(archive.get(), 0, nullptr, nullptr);
+      const int skipped = Process(archive.get(), 0, nullptr);
       if (skipped != 0) {
         RaiseError(skipped);
         return false;
@@ -195,7 +215,7 @@ bool TRAR::Extract() {
       OnReqPassword(this, header, password);
       if (!password.empty()) lib.SetPassword(archive.get(), password.data());
     }
-    const int code = lib.Process(archive.get(), 2, destPath, nullptr);
+    const int code = Process(archive.get(), 2, destPath);
     if (OnExtract) OnExtract(this, header, code == 0);
     if (code != 0) {
       result = false;

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -65,11 +66,15 @@ class TRAR {
   static int __stdcall VolumeCallback(char* arcName, int mode);
   static int __stdcall DataCallback(unsigned char* addr, int size);
   void RaiseError(int code);
+  int Process(HANDLE archive, int operation, char* destPath);
   bool Listed(const std::string& name) const;
 
   std::unique_ptr<Library> library_;
   bool loaded_ = false;
   std::vector<std::string> filesToExtract_;
   int32_t ExtractPosition = 0;
+  // An exception from an event inside a library callback waits here: it
+  // cannot travel through the library's frames, so it is thrown after the call.
+  std::exception_ptr pending_;
   std::unique_ptr<TComment> comment_ = std::make_unique<TComment>();
 };

@@ -169,6 +169,18 @@ TEST_F(RarComponent, StopDuringAMemberLetsItFinishAndEndsBeforeTheNext) {
   EXPECT_FALSE(Exists("b.txt"));
 }
 
+TEST_F(RarComponent, AnEventThatThrowsLeavesThroughExtractAndLeavesNoPartialFile) {
+  rar_.ArchiveName = Archive({File("a.txt", std::string(200000, 'a')), File("b.txt")});
+  rar_.OnProcessData = [](TRAR*, char*, int, int) -> int { throw std::runtime_error("cancel"); };
+  EXPECT_THROW(rar_.Extract(), std::runtime_error);
+  EXPECT_FALSE(Exists("a.txt"));
+  // The component is usable again: the archive was closed, the slot freed.
+  handlers_.Attach(rar_);
+  EXPECT_TRUE(rar_.Extract());
+  EXPECT_TRUE(Exists("a.txt"));
+  EXPECT_TRUE(Exists("b.txt"));
+}
+
 TEST_F(RarComponent, TotalBarRoundsHalvesToEven) {
   inst_.TotalFiles = 8;
   rar_.ArchiveName = Archive({File("1"), File("2"), File("3")});
