@@ -97,8 +97,10 @@ std::string_view NameOfLine(std::string_view line) { return line.substr(0, line.
 }  // namespace
 
 TIniStorage& DefaultIniStorage() {
-  static FileStorage storage;
-  return storage;
+  // Never destroyed: the open-file table writes back through it at exit,
+  // after function-local statics made later than the table are gone.
+  static FileStorage* storage = new FileStorage;
+  return *storage;
 }
 
 // ---- TSectionList --------------------------------------------------------

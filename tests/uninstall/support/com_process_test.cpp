@@ -136,6 +136,19 @@ TEST_F(ComServers, ATypeLibraryIsUnregisteredByItsOwnAttributes) {
   EXPECT_FALSE(ClassesKeyExists(kTypeLibKey));
 }
 
+TEST_F(ComServers, ALibraryWithoutEntryPointIsUnregisteredThroughItsTypeLibrary) {
+  std::string dll = dir.File("typelib holder.dll");
+  ASSERT_TRUE(CopyFileA(TestBinary("com_test_typelib_dll.dll").c_str(), dll.c_str(), FALSE));
+  std::wstring wide(dll.begin(), dll.end());
+  ITypeLib* lib = nullptr;
+  ASSERT_EQ(LoadTypeLibEx(wide.c_str(), REGKIND_REGISTER, &lib), S_OK);
+  lib->Release();
+  ASSERT_TRUE(ClassesKeyExists(kTypeLibKey));
+  EXPECT_FALSE(CallDllUnregisterServer(dll));
+  EXPECT_TRUE(UnregisterComServer(dll));
+  EXPECT_FALSE(ClassesKeyExists(kTypeLibKey));
+}
+
 TEST_F(ComServers, MissingFilesAndEmptyPathsUnregisterNothing) {
   EXPECT_FALSE(UnregisterComServer(dir.File("missing.dll")));
   EXPECT_FALSE(UnregisterComServer(dir.File("missing.exe")));

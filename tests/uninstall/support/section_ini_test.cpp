@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
+#include <set>
 
 #include "common/file_io.h"
 #include "tests/common/temp_dir.h"
@@ -249,4 +253,19 @@ TEST_F(IniFilesOnDisk, AFileNameAloneIsTheFileInTheWindowsFolder) {
   IniCloseAll();
   folders::g_windowsFolderOverride.clear();
   EXPECT_EQ(*fileio::ReadWholeFile(dir.File("sowtest.ini")), "");
+}
+
+TEST_F(IniFilesOnDisk, PendingDeletionsReachTheDiskAtProgramEndWithoutClosing) {
+  // One name for both processes: on Windows the dying child runs the test
+  // body again, with a temporary folder of its own.
+  std::string ini = (std::filesystem::temp_directory_path() / "sowell-late-write.ini").string();
+  fileio::ReplaceFileContents(ini, "[S]\r\na=1\r\nb=2\r\n");
+  EXPECT_EXIT(
+      {
+        IniDeleteKey(ini, "S", "a");
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(*fileio::ReadWholeFile(ini), "[S]\r\nb=2\r\n\r\n");
+  std::remove(ini.c_str());
 }
