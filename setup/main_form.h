@@ -1,4 +1,4 @@
-// TFr_Main: the setup program's one window.
+// TFr_Main: the setup program's one window, the wizard.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +8,11 @@
 #include <vector>
 
 #include "setup/setup_description.h"
+#include "setup/wizard_checklist.h"
+#include "setup/wizard_gdi.h"
+#include "setup/wizard_navigation.h"
+#include "setup/wizard_pages.h"
+#include "setup/wizard_texts.h"
 
 class TFr_Main {
  public:
@@ -23,6 +28,9 @@ class TFr_Main {
   bool Create(int showCommand);
   HWND Handle() const { return hwnd_; }
 
+  // The installation: reads the choices from the controls, ends on the finish page.
+  void RunInstallation();
+
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -31,9 +39,40 @@ class TFr_Main {
   void FormShow();
   void FormClose();
 
+  void OnCommand(int id, int code);
+  void B_nextClick();
+  void B_backClick();
+  void Button7Click();
+  void Button11Click();
+  void Button1Click();
+  void RB_fullClick();
+  void CLClick(int index);
+  void B_closeClick();
+  void TabSheet7Show();
+
+  void ShowPage(int page);
+  void PageEnter(int page);
+  void SetLInfo(const std::string& text);
+  void ShowFinishPanel();
+  void ApplySidePicture();
+  void PaintHeader();
+  void DrawHeaderTitle(const DRAWITEMSTRUCT& draw);
+  int DefaultButtonId() const;
+  std::string InstallFolderText() const;
+
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
   bool shown_ = false;
   std::unique_ptr<TInst> inst_;
-  std::vector<TPackageItem> packages_;
+  TWizardNavigation nav_{"7"};
+  std::vector<TCheckItem> items_;
+  TItemClick onItemClick_;
+  TWizardControls c_;
+  TPageTexts texts_;
+  TFont mainFont_, titleFont_, listFont_;
+  TBitmap banner_, sidePicture_;
+  int shownPage_ = -1;
+  bool runStarted_ = false;
+  bool runActive_ = false;
+  int exitCode_ = 0;
 };

@@ -30,3 +30,13 @@ drive() {
 wine_settle() {
   WINEPREFIX="$WINEPREFIX" wineserver -w
 }
+
+# Makes the control ids of a header (lines "constexpr int ID_X = 123;") shell variables.
+load_ids() {
+  eval "$(sed -n 's/^constexpr int \(ID_[A-Z0-9_]*\) = \([0-9]*\);.*/\1=\2/p' "$1")"
+}
+
+# Writes a setup.ini given in UTF-8 on standard input as code page 1251 with CR LF line ends.
+write_ini() {
+  iconv -f UTF-8 -t CP1251 | sed 's/$/\r/' >"$1"
+}

@@ -143,8 +143,12 @@ TEST(WizardTexts, NameIsSplicedWithTheWizardsLineBreaks) {
   EXPECT_NE(t.Page[1].find("\n\r\n\r           Tool.\n\r\n\r"), std::string::npos);
   for (const std::string& text : t.Page) {
     for (size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == '\n') EXPECT_TRUE(i + 1 < text.size() && text[i + 1] == '\r') << text;
-      if (text[i] == '\r') EXPECT_TRUE(i > 0 && text[i - 1] == '\n') << text;
+      if (text[i] == '\n') {
+        EXPECT_TRUE(i + 1 < text.size() && text[i + 1] == '\r') << text;
+      }
+      if (text[i] == '\r') {
+        EXPECT_TRUE(i > 0 && text[i - 1] == '\n') << text;
+      }
     }
   }
   EXPECT_NE(t.Finish.find("\n\r\n\r           Tool\n\r\n\r"), std::string::npos);

@@ -1,5 +1,7 @@
-# Sowell opens its window, captioned after the product, and ends cleanly when closed.
+# Sowell opens its window, captioned after the product; closing it before the
+# installation asks first, and a confirmed close ends the program cleanly.
 source "$SOURCE_DIR/tests/driver/gui_lib.sh"
+load_ids "$SOURCE_DIR/setup/wizard_ids.h"
 
 cp "$SOWELL_BIN/Sowell.exe" "$WORK_DIR/"
 cp "$SOURCE_DIR/examples/demo/setup.ini" "$WORK_DIR/"
@@ -9,15 +11,23 @@ drive <<EOF2
 start "$exe"
 wait-window "Записная книжка Setup" 20000
 close
+wait-msgbox "Подтверждение" "Вы хотите прервать установку ?"
+answer ok
 wait-exit 10000 0
 EOF2
 
-# Without setup.ini every value takes its default: the caption is " Setup".
+# Without setup.ini every value takes its default: the caption is " Setup",
+# the folder field and the component list are empty, every page is shown.
 rm "$WORK_DIR/setup.ini"
 drive <<EOF2
 start "$exe"
 wait-window " Setup" 20000
-close
+expect $ID_LWELLCOME visible
+expect-text $ID_EDIT_PATH ""
+expect-count $ID_CL 0
+click "Отмена"
+wait-msgbox "Подтверждение" "Вы хотите прервать установку ?"
+answer ok
 wait-exit 10000 0
 EOF2
 echo "PASS"
