@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include "common/ansi.h"
 #include "common/install_log.h"
+#include "uninstall/support/deferred_text.h"
 #include "uninstall/support/section_ini.h"
 
 using namespace installlog;
@@ -65,5 +67,49 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string got = EntryValue(*line);
   Check(got.find_first_of("\r\n") == std::string::npos);
   if (expected.find_first_of("\r\n") == std::string::npos) Check(got == expected);
+
+  // The self-deleting batch file names exactly the paths it is given.
+  std::string program = "C:\\" + keyPath.substr(5) + "\\R.exe";
+  std::string folder = "C:\\" + keyPath.substr(5);
+  if (auto batch = deferred::SelfDeletionBatch(program, folder, "C:\\B.bat", true)) {
+    std::vector<std::string> lines;
+    size_t pos = 0;
+    while (pos < batch->size()) {
+      size_t end = batch->find("\r\n", pos);
+      Check(end != std::string::npos);
+      lines.push_back(batch->substr(pos, end - pos));
+      pos = end + 2;
+    }
+    Check(lines.size() == 5);
+    auto named = [](const std::string& line) {
+      size_t open = line.find('"'), close = line.rfind('"');
+      Check(open != std::string::npos && close > open);
+      std::string inside = line.substr(open + 1, close - open - 1);
+      std::string out;
+      for (size_t i = 0; i < inside.size(); ++i) {
+        Check(inside[i] != '"');
+        if (inside[i] == '%') {
+          Check(i + 1 < inside.size() && inside[i + 1] == '%');  // never a variable
+          ++i;
+        }
+        out += inside[i];
+      }
+      return out;
+    };
+    Check(named(lines[1]) == program && named(lines[2]) == program && named(lines[3]) == folder);
+  }
+
+  // A wininit.ini edit keeps the entry whole, under a "[Rename]" header.
+  std::string entryPath = "C:\\" + name.substr(0, name.find_first_of(std::string("\r\n", 2)));
+  std::string edited = deferred::AddRenameEntry(text, deferred::DeleteEntry(entryPath));
+  size_t at = edited.find("NUL=" + entryPath + "\r\n");
+  Check(at != std::string::npos);
+  if (text.find("NUL=" + entryPath) != std::string::npos) return 0;  // the old file had it already
+  std::string before = edited.substr(0, at);
+  size_t header = std::string::npos;
+  for (size_t i = before.find('['); i != std::string::npos; i = before.find('[', i + 1)) {
+    if ((i == 0 || before[i - 1] == '\n') && ansi::SameText(before.substr(i, 10), "[Rename]\r\n")) header = i;
+  }
+  Check(header != std::string::npos);
   return 0;
 }
