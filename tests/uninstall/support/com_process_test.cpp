@@ -210,6 +210,32 @@ TEST_F(Programs, NothingStartedGivesMinusOne) {
   EXPECT_FALSE(fileio::FileExists(record)) << "no program ran";
 }
 
+TEST_F(Programs, ADocumentOpensWithItsProgramThroughTheShellAndIsWaitedFor) {
+  // A document type of our own, opened by the recording program.
+  std::string command = "\"" + TestBinary("run_target.exe") + "\" /sleep=500 /exit=5 \"%1\"";
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, ".sowelldoc", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS);
+  RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>("SowellDoc"), 10);
+  RegCloseKey(key);
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "SowellDoc\\shell\\open\\command", 0, nullptr, 0, KEY_WRITE, nullptr,
+                            &key, nullptr), ERROR_SUCCESS);
+  RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                 static_cast<DWORD>(command.size() + 1));
+  RegCloseKey(key);
+
+  std::string doc = dir.File("notes.sowelldoc");
+  fileio::ReplaceFileContents(doc, "x");
+  EXPECT_EQ(RunAndWait(nullptr, doc, "", SW_SHOWNORMAL, dir.Path()), 5);
+  std::string text = ReadRecord(record);
+  EXPECT_NE(text.find("notes.sowelldoc"), std::string::npos) << text;
+
+  RegDeleteKeyA(HKEY_CLASSES_ROOT, "SowellDoc\\shell\\open\\command");
+  RegDeleteKeyA(HKEY_CLASSES_ROOT, "SowellDoc\\shell\\open");
+  RegDeleteKeyA(HKEY_CLASSES_ROOT, "SowellDoc\\shell");
+  RegDeleteKeyA(HKEY_CLASSES_ROOT, "SowellDoc");
+  RegDeleteKeyA(HKEY_CLASSES_ROOT, ".sowelldoc");
+}
+
 TEST_F(Programs, TheWaitingThreadServesItsMessages) {
   WNDCLASSA wc{};
   wc.lpfnWndProc = ServedProc;
