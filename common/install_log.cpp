@@ -223,12 +223,12 @@ IniEntryRecord ParseIniEntryRecord(std::string_view key) {
   return IniEntryRecord{GetField(key, 1), GetField(key, 2), GetField(key, 3)};
 }
 
-FontSpec ParseFontSpec(std::string_view spec) {
+FontSpec ParseFontSpec(std::string_view value) {
   FontSpec font;
-  font.face = GetField(spec, 1).substr(0, 31);
-  font.size = StrToIntDef(GetField(spec, 2), 8);
-  font.colour = static_cast<uint32_t>(StrToIntDef(GetField(spec, 3), 0));
-  for (char c : GetField(spec, 4)) {
+  font.face = GetField(value, 1).substr(0, 31);
+  font.size = StrToIntDef(GetField(value, 2), 8);
+  font.colour = static_cast<uint32_t>(StrToIntDef(GetField(value, 3), 0));
+  for (char c : GetField(value, 4)) {
     switch (ansi::UpperChar(c)) {
       case 'B': font.bold = true; break;
       case 'I': font.italic = true; break;

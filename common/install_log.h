@@ -172,7 +172,7 @@ struct FontSpec {
   bool underline = false;
   bool strikeout = false;  // recorded, never drawn
 };
-FontSpec ParseFontSpec(std::string_view spec);
+FontSpec ParseFontSpec(std::string_view value);
 int ParseCharset(std::string_view text);
 
 // "||" becomes a carriage return, from left to right.
