@@ -1,6 +1,8 @@
 // Commands on controls, lists and dialogs of the current window.
 #include <windows.h>
 
+#include <cctype>
+
 #include "tests/driver/driver.h"
 #include "tests/driver/driver_lists.h"
 #include "tests/driver/driver_text.h"
@@ -70,12 +72,16 @@ void Driver::AddControlCommands() {
              " (first difference at byte " + std::to_string(at) + ")";
     });
   };
-  // expect CONTROL state... : visible hidden enabled disabled checked unchecked
+  // expect CONTROL state... [ms]: visible hidden enabled disabled checked unchecked
   commands_["expect"] = [this](const Words& w) {
     HWND control = Control(Arg(w, 1));
     Arg(w, 2);
-    WaitUntil(kExpectMs, [&]() -> std::string {
-      for (size_t i = 2; i < w.size(); ++i) {
+    // A number after the states is how long to wait, for states that come late.
+    size_t states = w.size();
+    int waitMs = kExpectMs;
+    if (states > 3 && std::isdigit(static_cast<unsigned char>(w.back()[0]))) waitMs = ToInt(w[--states]);
+    WaitUntil(waitMs, [&]() -> std::string {
+      for (size_t i = 2; i < states; ++i) {
         std::string problem = StateProblem(control, w[i]);
         if (!problem.empty()) return "control " + w[1] + " is not " + w[i] + ": " + problem;
       }
@@ -175,7 +181,8 @@ void Driver::AddDialogCommands() {
   // answer ok|cancel|yes|no|retry|ignore|abort|ID: presses that button of the current
   // dialog, which then stops being current.
   commands_["answer"] = [this](const Words& w) {
-    if (windows_.size() < 2) throw StepFailed("no dialog is open");
+    // A message box may be the program's first window (a question before its main window).
+    if (windows_.empty()) throw StepFailed("no dialog is open");
     HWND dialog = Current();
     const int id = ButtonId(Arg(w, 1)) ? ButtonId(w[1]) : ToInt(w[1]);
     HWND button = GetDlgItem(dialog, id);

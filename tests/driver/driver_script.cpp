@@ -14,7 +14,12 @@ std::vector<std::string> SplitDriverLine(const std::string& line) {
     std::string word;
     if (line[i] == '"') {
       for (++i; i < line.size() && line[i] != '"'; ++i) {
-        if (line[i] == '\\' && i + 1 < line.size() && line[i + 1] == '"') ++i;
+        // "\\" stays for the text unescaping, so that a text may end in a backslash.
+        if (line[i] == '\\' && i + 1 < line.size() && line[i + 1] == '\\') {
+          word += line[i++];
+        } else if (line[i] == '\\' && i + 1 < line.size() && line[i + 1] == '"') {
+          ++i;
+        }
         word += line[i];
       }
       ++i;

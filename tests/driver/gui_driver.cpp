@@ -14,7 +14,7 @@
 // Controls of the current window are named by numeric id or by caption:
 //   expect-caption "text" [ms]                the current window's caption
 //   expect-text CONTROL "text" [ms]           the control's text, byte for byte in the ANSI code page
-//   expect CONTROL state...                   visible hidden enabled disabled checked unchecked
+//   expect CONTROL state... [ms]              visible hidden enabled disabled checked unchecked
 //   click CONTROL                             a button, check box or radio button
 //   type CONTROL "text"                       type over the whole text of an edit field
 //   expect-count LIST n                       items of a list box or list-view
