@@ -1,0 +1,271 @@
+#include "uninstall/removal_steps.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "common/ansi.h"
+#include "common/install_log.h"
+#include "uninstall/removal_rules.h"
+#include "uninstall/support/com_process.h"
+#include "uninstall/support/support.h"
+
+using installlog::EntryName;
+using installlog::EntryPath;
+using installlog::EntryValue;
+
+namespace {
+
+// Folders (16) and volume labels (8) are never deleted by a file record.
+constexpr uint32_t kNotFiles = FILE_ATTRIBUTE_DIRECTORY | 8;
+
+const char kSharedDllsKey[] = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs\\";
+const char kFontsKey9x[] = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts\\";
+const char kFontsKeyNT[] = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\";
+
+// Status texts of the steps.
+enum : int {
+  kTextFinished = 5,
+  kTextFiles = 6,
+  kTextRegValues = 7,
+  kTextRegKeys = 8,
+  kTextIni = 9,
+  kTextShortcuts = 10,
+  kTextFolders = 11,
+  kTextComServers = 12,
+  kTextFonts = 13,
+  kTextSharedFiles = 14,
+};
+
+void LoadSection(RemovalContext& c, std::string_view name) {
+  c.sectionLines.clear();
+  IniReadSectionValues(c.logPath, name, c.sectionLines);
+}
+
+// Loads the section and, when it has lines, shows the step's status line.
+bool BeginStep(RemovalContext& c, std::string_view section, int statusText) {
+  LoadSection(c, section);
+  if (c.sectionLines.empty()) return false;
+  c.ui->AddStatusLine(MessageText(statusText));
+  return true;
+}
+
+void EndStep(RemovalContext& c) { c.ui->CompleteStatusLine("ok"); }
+
+bool IsWindows9x() {
+  OSVERSIONINFOA info = {};
+  info.dwOSVersionInfoSize = sizeof info;
+  return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+}
+
+// A record that fails must not end the run; the step goes on with the next one.
+template <typename F>
+void Guarded(F&& f) {
+  try {
+    f();
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> SystemProtectedFolders() {
+  char buf[MAX_PATH + 1] = {};
+  std::vector<std::string> folders;
+  if (GetWindowsDirectoryA(buf, MAX_PATH)) folders.emplace_back(buf);
+  if (GetSystemDirectoryA(buf, MAX_PATH)) folders.emplace_back(buf);
+  return folders;
+}
+
+int RunLoggedProgram(RemovalContext& c, const std::string& record) {
+  installlog::ProgramRecord program = installlog::ParseProgramRecord(record);
+  if (program.file.empty() || GetFileAttributesA(program.file.c_str()) == INVALID_FILE_ATTRIBUTES) return 0;
+  if (!program.message.empty()) c.ui->AddStatusLine(program.message);
+  if (program.wait) {
+    return RunAndWait(c.ui->Owner(), program.file, program.parameters, program.showCommand, program.folder);
+  }
+  HINSTANCE result = ShellExecuteA(c.ui->Owner(), nullptr, program.file.c_str(), program.parameters.c_str(),
+                                   program.folder.empty() ? nullptr : program.folder.c_str(),
+                                   program.showCommand);
+  return static_cast<int>(reinterpret_cast<INT_PTR>(result));
+}
+
+bool PreRunAppStep(RemovalContext& c) {
+  LoadSection(c, installlog::kPreRunApp);
+  std::vector<std::string> lines = c.sectionLines;
+  for (const std::string& line : lines) {
+    if (RunLoggedProgram(c, EntryValue(line)) != 0) return false;
+  }
+  return true;
+}
+
+void SharedFilesStep(RemovalContext& c) {
+  c.keptSharedFiles.clear();
+  IniReadSectionValues(c.logPath, installlog::kSharedFiles, c.keptSharedFiles);
+  if (c.keptSharedFiles.empty()) return;
+  c.ui->AddStatusLine(MessageText(kTextSharedFiles));
+  LoadSection(c, installlog::kCopyFiles);
+  int answer = 0;
+  size_t i = 0;
+  while (i < c.keptSharedFiles.size()) {
+    std::string path = EntryPath(c.keptSharedFiles[i]);
+    bool installed = std::any_of(c.sectionLines.begin(), c.sectionLines.end(), [&](const std::string& line) {
+      return ansi::SameText(EntryPath(line), path);
+    });
+    if (!installed || path.empty()) {
+      ++i;
+      continue;
+    }
+    int counter = RegPathReadInteger(kSharedDllsKey, path, 1);
+    switch (removal::DecideSharedFile(counter, answer)) {
+      case removal::SharedFileAction::DecrementAndKeep:
+        RegPathWriteInteger(kSharedDllsKey, path, counter - 1);
+        ++i;
+        continue;
+      case removal::SharedFileAction::Ask:
+        answer = c.ui->AskSharedFile(path);
+        break;
+      case removal::SharedFileAction::Remove:
+      case removal::SharedFileAction::Keep:
+        break;
+    }
+    if (removal::AnswerRemoves(answer)) {
+      RegPathDeleteValue(kSharedDllsKey, path);
+      c.keptSharedFiles.erase(c.keptSharedFiles.begin() + static_cast<ptrdiff_t>(i));
+    } else {
+      ++i;
+    }
+  }
+  EndStep(c);
+}
+
+void ShortcutsStep(RemovalContext& c) {
+  if (!BeginStep(c, installlog::kShortcuts, kTextShortcuts)) return;
+  for (const std::string& line : c.sectionLines) {
+    std::string path = EntryPath(line);
+    if (!removal::IsRemovablePath(path) || removal::HasWildcards(path)) continue;
+    DeleteFileForce(removal::ChangeFileExt(path, ".lnk"));
+    DeleteFileForce(removal::ChangeFileExt(path, ".pif"));
+  }
+  EndStep(c);
+}
+
+void IniStep(RemovalContext& c) {
+  if (!BeginStep(c, installlog::kAddIni, kTextIni)) return;
+  for (const std::string& line : c.sectionLines) {
+    installlog::IniEntryRecord entry = installlog::ParseIniEntryRecord(EntryName(line));
+    if (entry.file.empty() || entry.section.empty() || entry.entry.empty()) continue;
+    Guarded([&] { IniDeleteKey(entry.file, entry.section, entry.entry); });
+  }
+  Guarded([] { IniCloseAll(); });
+  EndStep(c);
+}
+
+void FontsStep(RemovalContext& c) {
+  if (!BeginStep(c, installlog::kRegFonts, kTextFonts)) return;
+  const char* fontsKey = IsWindows9x() ? kFontsKey9x : kFontsKeyNT;
+  for (const std::string& line : c.sectionLines) {
+    std::string file = EntryValue(line);
+    if (removal::IsKeptSharedFile(c.keptSharedFiles, file)) continue;
+    if (!file.empty()) RemoveFontResourceA(file.c_str());
+    std::string name = EntryName(line);
+    if (!name.empty()) RegPathDeleteValue(fontsKey, name);
+    // A hung window elsewhere must not stop the removal for good.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+  }
+  EndStep(c);
+}
+
+void RegistryStep(RemovalContext& c) {
+  if (BeginStep(c, installlog::kAddReg, kTextRegValues)) {
+    for (const std::string& line : c.sectionLines) {
+      installlog::RegValuePath value = installlog::SplitRegValuePath(EntryName(line));
+      // A record without a key would name a value of a root key.
+      if (installlog::SplitRegistryPath(value.keyPath).subKey.empty()) continue;
+      RegPathDeleteValue(value.keyPath, value.valueName);
+    }
+    EndStep(c);
+  }
+  if (BeginStep(c, installlog::kCreateKeys, kTextRegKeys)) {
+    for (const std::string& path : installlog::DeepestFirst(c.sectionLines)) {
+      if (installlog::SplitRegistryPath(path).subKey.empty()) continue;
+      RegPathDeleteKey(path, false);
+    }
+    EndStep(c);
+  }
+}
+
+void ComServersStep(RemovalContext& c) {
+  if (!BeginStep(c, installlog::kRegServers, kTextComServers)) return;
+  for (const std::string& line : c.sectionLines) {
+    std::string path = EntryPath(line);
+    if (removal::IsKeptSharedFile(c.keptSharedFiles, path) || !removal::IsRemovablePath(path)) continue;
+    UnregisterComServer(path);
+  }
+  EndStep(c);
+}
+
+void DeleteFilesByMask(RemovalContext& c, const std::string& path) {
+  if (!removal::IsRemovablePath(path)) return;
+  std::string folder = removal::FolderOf(path);
+  if (removal::HasWildcards(path) && !removal::IsMaskAllowedIn(folder, c.protectedFolders)) return;
+  TFindMatch match;
+  if (FindMatchFirst(path, 0, kNotFiles, match) == 0) {
+    do {
+      std::string file = folder + match.Name;
+      if (!DeleteFileForce(file)) DeleteFileLater(file);
+    } while (FindMatchNext(match) == 0);
+  }
+  FindMatchClose(match);
+}
+
+void FilesStep(RemovalContext& c) {
+  if (!BeginStep(c, installlog::kCopyFiles, kTextFiles)) return;
+  for (const std::string& line : c.sectionLines) {
+    std::string path = EntryPath(line);
+    if (removal::IsKeptSharedFile(c.keptSharedFiles, path)) continue;
+    DeleteFilesByMask(c, path);
+    if (ansi::SameText(removal::FileExtension(path), ".hlp")) {
+      DeleteFilesByMask(c, removal::ChangeFileExt(path, ".gid"));
+      DeleteFilesByMask(c, removal::ChangeFileExt(path, ".fts"));
+    }
+  }
+  EndStep(c);
+}
+
+void FoldersStep(RemovalContext& c) {
+  if (!BeginStep(c, installlog::kCreateDirs, kTextFolders)) return;
+  // The log itself would keep the install folder from becoming empty.
+  DeleteFileForce(c.logPath);
+  for (const std::string& path : installlog::DeepestFirst(c.sectionLines)) {
+    if (!removal::IsRemovablePath(path) || removal::HasWildcards(path)) continue;
+    RemoveDirectoryA(path.c_str());
+  }
+  EndStep(c);
+}
+
+void RunAppStep(RemovalContext& c) {
+  LoadSection(c, installlog::kRunApp);
+  std::vector<std::string> lines = c.sectionLines;
+  for (const std::string& line : lines) RunLoggedProgram(c, EntryValue(line));
+}
+
+void RunRemoval(RemovalContext& c) {
+  c.ui->SetProgressRange(10);
+  if (PreRunAppStep(c)) {
+    c.ui->StepProgress();
+    using Step = void (*)(RemovalContext&);
+    static constexpr Step kSteps[] = {SharedFilesStep, ShortcutsStep, IniStep,  FontsStep,
+                                      RegistryStep,    ComServersStep, FilesStep, FoldersStep};
+    for (Step step : kSteps) {
+      Guarded([&] { step(c); });
+      c.ui->StepProgress();
+    }
+    DeleteFileForce(c.logPath);
+    Guarded([&] { RunAppStep(c); });
+    c.ui->StepProgress();
+    c.ui->AddStatusLine(MessageText(kTextFinished));
+  }
+  c.ui->EnableClose();
+}

@@ -1,0 +1,25 @@
+// Resource and control ids of the uninstaller.
+#pragma once
+
+#define DLG_UNINSTALL 1000
+#define DLG_DELSHARED 1001
+
+// DLG_UNINSTALL
+#define IDC_BANNER 100
+#define IDC_STATUS_LIST 101
+#define IDC_PROGRESS 102
+#define IDC_TOP_LINE 150
+#define IDC_BOTTOM_LINE 151
+#define IDC_SPACER 152
+#define IDC_PROGRAM_ICON 153
+
+// DLG_DELSHARED
+#define IDC_SHARED_TEXT 101
+#define IDC_FILE_LABEL 103
+#define IDC_FILE_NAME 104
+#define IDC_FOLDER_LABEL 105
+#define IDC_FOLDER_NAME 106
+#define IDC_ANSWER_YES 107
+#define IDC_ANSWER_YES_TO_ALL 108
+#define IDC_ANSWER_NO 109
+#define IDC_ANSWER_NO_TO_ALL 110
