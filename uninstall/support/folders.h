@@ -22,4 +22,10 @@ extern std::string g_windowsFolderOverride;
 bool CreateOneFolder(const std::string& path);
 std::string SystemWindowsFolder();
 
+// Per platform: whether an existing file may be opened for writing (not
+// read-only, not locked against writers), and its contents replaced through
+// such an open, for files that others hold open and so cannot be renamed over.
+bool CanOpenForWriting(const std::string& path);
+bool RewriteInPlace(const std::string& path, const std::string& bytes);
+
 }  // namespace folders

@@ -82,12 +82,17 @@ class FileStorage : public TIniStorage {
     }
   }
   bool Write(const std::string& path, const std::string& bytes) override {
-    folders::ForceFolders(folders::ParentOf(path));
+    bool exists = fileio::FileExists(path);
+    // A file that may not be written (read-only, locked) keeps its contents.
+    if (exists && !folders::CanOpenForWriting(path)) return false;
+    if (!exists) folders::ForceFolders(folders::ParentOf(path));
     try {
       fileio::ReplaceFileContents(path, bytes);
       return true;
     } catch (const std::exception&) {
-      return false;
+      // Another program holding the file open prevents the rename over it,
+      // but not a rewrite through an open of our own.
+      return exists && folders::RewriteInPlace(path, bytes);
     }
   }
 };
