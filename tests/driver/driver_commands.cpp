@@ -193,4 +193,24 @@ void Driver::AddDialogCommands() {
       throw StepFailed("the dialog stays open after " + w[1]);
     }
   };
+  // key escape|enter: the key pressed where the current window's keyboard focus
+  // is; a dialog that the key closes stops being current.
+  commands_["key"] = [this](const Words& w) {
+    HWND window = Current();
+    const std::string& name = Arg(w, 1);
+    WPARAM vk = name == "escape" ? VK_ESCAPE : name == "enter" ? VK_RETURN : 0;
+    if (!vk) throw StepFailed("unknown key " + name);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    HWND target = window;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus) {
+      target = info.hwndFocus;
+    }
+    PostMessageW(target, WM_KEYDOWN, vk, 1);
+    PostMessageW(target, WM_KEYUP, vk, 0xC0000001);
+    if (windows_.size() > 1 &&
+        WaitFor(2000, [&] { return IsWindowVisible(window) ? nullptr : reinterpret_cast<HWND>(1); })) {
+      windows_.pop_back();
+    }
+  };
 }

@@ -5,6 +5,7 @@
 //   start "C:\path\prog.exe" ["arguments"]   start a program (the one the commands below watch)
 //   wait-window "caption" [ms]                wait for a visible top-level window; it becomes current
 //   no-window "caption" [ms]                  fail if such a window appears within ms
+//   activate                                  bring the current window to the foreground
 //   close                                     the current window's close box
 //   wait-exit [ms] [code]                     wait for the started program to end, check its exit code
 //   still-running [ms]                        fail if the program ends within ms
@@ -23,6 +24,7 @@
 //   wait-msgbox "caption" "text" [ms]         a message box of the program; it becomes current
 //   wait-dialog "caption" [ms]                any dialog of the program ("*": any caption)
 //   answer ok|cancel|yes|no|retry|ignore|abort|ID   press a button of the current dialog
+//   key escape|enter                          press a key where the current window's focus is
 //
 // Texts compared or typed may hold \n, \r, \t and \\ ; "expect" commands wait up
 // to 3 s (or ms) for their condition and then fail with what they saw.
