@@ -1,6 +1,7 @@
 // A program the uninstaller's tests let it start: it appends one line with its
 // arguments, its working folder and its window mode to the file named by its
-// first argument, then exits with the code given as its second argument.
+// first argument, then exits with the code given as its second argument, after
+// the milliseconds of the optional third.
 #include <windows.h>
 
 #include <cstdio>
@@ -20,5 +21,6 @@ int main(int argc, char** argv) {
     std::fprintf(f, ";folder=%s;show=%d\r\n", folder, show);
     std::fclose(f);
   }
+  if (argc > 3) Sleep(static_cast<DWORD>(std::atoi(argv[3])));
   return std::atoi(argv[2]);
 }

@@ -1,14 +1,17 @@
 # Shared files answered No (Escape) and No to all stay with their counters;
-# a log written by two installations removes both; the uninstaller then takes
-# its folder with it.
+# a log written by two installations removes both; Escape and Enter do nothing
+# while the removal runs; the title picture goes, and the uninstaller then
+# takes its folder with it.
 source "$SOURCE_DIR/tests/uninstall/e2e/reap_lib.sh"
 
 rm -rf "$ROOT"
-mkdir -p "$ROOT/Shared" "$ROOT/Twice/one" "$ROOT/Twice/two"
+mkdir -p "$ROOT/Shared" "$ROOT/Twice/one" "$ROOT/Twice/two" "$ROOT/tools"
+cp "$TESTS_BIN/marker.exe" "$ROOT/tools/"
 for f in one.dll two.dll three.dll own.txt; do echo "$f" >"$ROOT/Shared/$f"; done
 for f in one/a.txt two/b.txt common.txt first.lnk second.lnk; do echo "$f" >"$ROOT/Twice/$f"; done
 place_uninstaller "$ROOT/Shared" shared-no.log
 place_uninstaller "$ROOT/Twice" twice.log
+convert -size 480x60 gradient:'#fff6d0-#f0c040' "BMP3:$ROOT/Twice/Reapwell.bmp"
 reg_import <<'REG'
 REGEDIT4
 
@@ -50,10 +53,19 @@ start "C:\ReapTest\Twice\Reapwell.exe"
 wait-msgbox "Uninstaller      " "Are you sure you want to completely remove the selected application and all of its components?" 20000
 answer yes
 wait-window "Uninstaller      " 10000
+expect 1 disabled
+key escape
+key enter
+sleep 500
+expect 1 disabled
+expect-count 101 0
 expect 1 enabled 20000
-click 1
+expect-item 101 0 "Removing shortcuts... ok"
+# Once Close is enabled, Escape closes as it does.
+key escape
 wait-exit 10000 0
 SCRIPT
 wine_settle
-check "both installations' files and the folder removed, the uninstaller last" absent "$ROOT/Twice"
+check "the program before removal ran and was waited for" grep -q 'args=0 4000;' "$ROOT/twice-pre.txt"
+check "both installations' files, the title picture and the folder removed, the uninstaller last" absent "$ROOT/Twice"
 finish
