@@ -84,10 +84,12 @@ int RunLoggedProgram(RemovalContext& c, const std::string& record) {
   if (program.wait) {
     return RunAndWait(c.ui->Owner(), program.file, program.parameters, program.showCommand, program.folder);
   }
-  HINSTANCE result = ShellExecuteA(c.ui->Owner(), nullptr, program.file.c_str(), program.parameters.c_str(),
-                                   program.folder.empty() ? nullptr : program.folder.c_str(),
-                                   program.showCommand);
-  return static_cast<int>(reinterpret_cast<INT_PTR>(result));
+  INT_PTR result = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(c.ui->Owner(), nullptr, program.file.c_str(), program.parameters.c_str(),
+                    program.folder.empty() ? nullptr : program.folder.c_str(), program.showCommand));
+  // The shell reports success as a value above 32. A program that is not
+  // waited for has no say; only a failed start counts as a refusal.
+  return result > 32 ? 0 : -1;
 }
 
 bool PreRunAppStep(RemovalContext& c) {
