@@ -56,6 +56,7 @@ check "[copyfiles] read as CopyFiles" absent "$ROOT/Lower/one.txt"
 check "a path with = removed" absent "$ROOT/Lower/x=y.txt"
 check "[createdirs] read as CreateDirs" absent "$ROOT/Lower"
 check "the relative log was deleted" absent "$ROOT/Rel/logs/my.log"
+check "a program not waited for ran and, exiting with 5, did not stop the removal" grep -q 'args=5;' "$ROOT/nowait.txt"
 
 # A program run before the removal exits with 1: nothing is removed, the
 # programs after removal never run, and only Close is left to press.
