@@ -5,7 +5,6 @@
 //   start "C:\path\prog.exe" ["arguments"]   start a program (the one the commands below watch)
 //   wait-window "caption" [ms]                wait for a visible top-level window; it becomes current
 //   no-window "caption" [ms]                  fail if such a window appears within ms
-//   activate                                  bring the current window to the foreground
 //   close                                     the current window's close box
 //   wait-exit [ms] [code]                     wait for the started program to end, check its exit code
 //   still-running [ms]                        fail if the program ends within ms

@@ -18,6 +18,7 @@ EOF2
 
 # Without setup.ini every value takes its default: the caption is " Setup",
 # the folder field and the component list are empty, every page is shown.
+# The keyboard works the wizard as the buttons do.
 rm "$WORK_DIR/setup.ini"
 drive <<EOF2
 start "$exe"
@@ -25,7 +26,11 @@ wait-window " Setup" 20000
 expect $ID_LWELLCOME visible
 expect-text $ID_EDIT_PATH ""
 expect-count $ID_CL 0
-click "Отмена"
+# Enter presses the page's default button, Next; Escape is Cancel.
+key enter
+expect $ID_LDIR visible
+expect-text $ID_LINFO "Выбор каталога установки"
+key escape
 wait-msgbox "Подтверждение" "Вы хотите прервать установку ?"
 answer ok
 wait-exit 10000 0
