@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "setup/shortcuts_plan.h"
+#include "setup/system_utils.h"
 
 namespace {
 
@@ -32,19 +33,6 @@ std::wstring Widen(const std::string& s) {
   if (n > 0) MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, w.data(), n);
   w.resize(wcslen(w.c_str()));
   return w;
-}
-
-// Creates the folder and every missing parent. Failures show later, when the
-// link file cannot be saved.
-void CreateFolders(const std::string& folder) {
-  std::string path = folder;
-  while (!path.empty() && path.back() == '\\') path.pop_back();
-  for (size_t i = 1; i < path.size(); ++i) {
-    if (path[i] == '\\' && path[i - 1] != ':' && path[i - 1] != '\\') {
-      CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-    }
-  }
-  if (!path.empty()) CreateDirectoryA(path.c_str(), nullptr);
 }
 
 }  // namespace
@@ -76,7 +64,7 @@ void CreatePackageShortcuts(const TIniFile32& setupIni, const std::string& secti
   actions.CreateShortcut = [](const TShortcutItem& item, const std::string& linkFile) {
     CreateShortcut(item.Link, linkFile, item.WorkDir, item.Arguments, item.Description, item.IconFile);
   };
-  actions.CreateFolders = CreateFolders;
+  actions.CreateFolders = ForceFolders;
   MakePackageShortcuts(ReadPackageShortcuts(setupIni, section, installDir, inst.SourcePath), inst, desktop,
                        programGroup, log, actions);
 }
