@@ -11,7 +11,9 @@
 
 #include "setup/inifiles32.h"
 #include "setup/regfile_parser.h"
+#include "setup/run_plan.h"
 #include "setup/setup_description.h"
+#include "setup/shortcuts_plan.h"
 
 namespace {
 
@@ -238,6 +240,46 @@ TEST(ExampleSetupIni, TwoDiskDistributionNamesADiskForEveryPackage) {
   }
   EXPECT_EQ(lastDisk, 2);
   EXPECT_EQ(View(ini, 3, false).archives, (std::vector<std::string>{"letters.rar", "forms.rar"}));
+}
+
+// What the run makes of the single-folder example's shortcuts, programs and
+// files, with the install folder it suggests.
+TEST(ExampleSetupIni, ShortcutsProgramsAndFilesExpandToTheInstallFolder) {
+  const TIniFile32 ini(kExamples + "/demo/setup.ini");
+  EXPECT_EQ(CountTotalFiles(ini, {true, true, true}, false), 7 + 5 + 7);
+  EXPECT_EQ(CountTotalFiles(ini, {true, false, true}, true), 7 + 7);
+
+  const std::vector<TShortcutItem> core = ReadPackageShortcuts(ini, "Package0", kInstallDir, kSource);
+  ASSERT_EQ(core.size(), 2u);
+  EXPECT_EQ(core[0], (TShortcutItem{"C:\\Program Files\\Notebook\\notebook.exe", "Notebook.lnk",
+                                     "C:\\Program Files\\Notebook", "", "Notebook, a small text editor",
+                                     "C:\\Program Files\\Notebook\\notebook.exe"}));
+  // The argument is not expanded: the document is named from the working folder.
+  EXPECT_EQ(core[1].Arguments, "readme.txt");
+  EXPECT_EQ(core[1].WorkDir, "C:\\Program Files\\Notebook");
+  const std::vector<TShortcutItem> helpRu = ReadPackageShortcuts(ini, "Package1.RUS", kInstallDir, kSource);
+  ASSERT_EQ(helpRu.size(), 1u);
+  EXPECT_EQ(helpRu[0].Name, "Справка.lnk");
+  EXPECT_EQ(helpRu[0].WorkDir, "C:\\Program Files\\Notebook\\help");
+  EXPECT_TRUE(ReadPackageShortcuts(ini, "Package2", kInstallDir, kSource).empty());
+
+  const std::vector<TRunAppEntry> apps = ReadRunApps(ini, kInstallDir, kSource);
+  ASSERT_EQ(apps.size(), 1u);
+  EXPECT_EQ(apps[0].App, "\"C:\\Program Files\\Notebook\\notebook.exe\" /register");
+  EXPECT_EQ(apps[0].Dir, "C:\\Program Files\\Notebook");
+  EXPECT_TRUE(apps[0].Wait);
+  EXPECT_EQ(ReadDelFiles(ini, kInstallDir, kSource),
+            std::vector<std::string>{"C:\\Program Files\\Notebook\\setup.tmp"});
+}
+
+TEST(ExampleSetupIni, DiskPromptsOfTheTwoDiskSetReadAsSentences) {
+  const TIniFile32 ini(kExamples + "/multidisk/setup.ini");
+  EXPECT_EQ(InsertDiskPrompt(ini.ReadString("Package2", "Volume", ""), true), "Вставьте диск 2 и нажмите кнопку ОК");
+  EXPECT_EQ(InsertDiskPrompt(ini.ReadString("Package0.RUS", "Volume", ""), true),
+            "Вставьте диск 1 и нажмите кнопку ОК");
+  // The set starts from the root of disk 1, where autorun.inf marks it.
+  EXPECT_EQ(FirstDiskMarker("D:\\"), "D:\\autorun.inf");
+  EXPECT_EQ(CountTotalFiles(ini, {true, true, true, true}, true), 7 + 5 + 7 + 10);
 }
 
 }  // namespace
