@@ -146,6 +146,9 @@ void TFr_Main::FormCreate() {
   c_ = CreateWizardControls(hwnd_, instance_, {mainFont_.get(), titleFont_.get(), listFont_.get()});
   AttachCheckList(c_.CL, &onItemClick_);
   SetLInfo(wizard_text::kFirstTitle);
+  // No archive name: no extraction is running.
+  RAR.ArchiveName.clear();
+  extraction_ = std::make_unique<TExtraction>(RAR, *inst_, hwnd_, c_.L_curent_file, c_.PB_curent, c_.PB_total);
 }
 
 void TFr_Main::FormShow() {
@@ -193,7 +196,10 @@ void TFr_Main::FormClose() {
   }
   // Messages reach this window during the run only while it extracts; stopping
   // there means ending at once, keeping what is installed and logged so far.
-  if (runActive_) ExitProcess(0);
+  if (runActive_) {
+    RAR.Stop = true;
+    ExitProcess(0);
+  }
   inst_.reset();
   DestroyWindow(hwnd_);
 }
@@ -268,13 +274,41 @@ void TFr_Main::TabSheet7Show() {
 
 void TFr_Main::RunInstallation() {
   runActive_ = true;
-  SetLInfo(wizard_text::kInstallingTitle);
-  // Packages, shortcuts, registry files and the uninstaller are not installed yet.
-  SendMessageA(c_.PB_total, PBM_SETPOS, 100, 0);
-  SetLInfo(wizard_text::kFinishedTitle);
+  try {
+    ::RunInstallation(*inst_, RAR, extraction_->handlers, *this);
+  } catch (const std::exception& e) {
+    // The page stays in its running state; only Cancel is left, and it asks.
+    runActive_ = false;
+    MessageBoxA(hwnd_, e.what(), inst_->ProgramName.c_str(), MB_OK | MB_ICONERROR);
+    return;
+  }
+  runActive_ = false;
+}
+
+std::vector<bool> TFr_Main::CheckedPackages() {
+  std::vector<bool> checked;
+  for (const TCheckItem& item : items_) checked.push_back(item.Checked);
+  return checked;
+}
+
+bool TFr_Main::RussianChosen() { return SendMessageA(c_.RB_RUS, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool TFr_Main::DesktopShortcuts() { return SendMessageA(c_.CB_desktop, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool TFr_Main::ProgramShortcuts() { return SendMessageA(c_.CB_Program, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+void TFr_Main::SetHeader(const std::string& text) {
+  SetLInfo(text);
+  UpdateWindow(c_.LInfo);
+}
+void TFr_Main::ResetTotalProgress() {
+  SendMessageA(c_.PB_total, PBM_SETRANGE32, 0, 100);
+  SendMessageA(c_.PB_total, PBM_SETPOS, 0, 0);
+}
+void TFr_Main::CompleteTotalProgress() { SendMessageA(c_.PB_total, PBM_SETPOS, 100, 0); }
+bool TFr_Main::AskOkCancel(const std::string& text, const std::string& caption) {
+  return MessageBoxA(hwnd_, text.c_str(), caption.c_str(), MB_OKCANCEL | MB_ICONWARNING) == IDOK;
+}
+void TFr_Main::ShowFinish() {
   SetWindowTextA(c_.Cancel[wizard::kProgressPage], "OK");
   ShowFinishPanel();
-  runActive_ = false;
 }
 
 void TFr_Main::ShowPage(int page) {
@@ -344,4 +378,4 @@ void TFr_Main::DrawHeaderTitle(const DRAWITEMSTRUCT& draw) {
   SelectObject(draw.hDC, oldFont);
 }
 
-std::string TFr_Main::InstallFolderText() const { return WindowText(c_.Edit_path); }
+std::string TFr_Main::InstallFolderText() { return WindowText(c_.Edit_path); }

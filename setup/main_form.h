@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "setup/RARArc.h"
+#include "setup/extraction_view_win32.h"
+#include "setup/installation_run.h"
 #include "setup/setup_description.h"
 #include "setup/wizard_checklist.h"
 #include "setup/wizard_gdi.h"
@@ -14,13 +17,13 @@
 #include "setup/wizard_pages.h"
 #include "setup/wizard_texts.h"
 
-class TFr_Main {
+class TFr_Main : private TRunWindow {
  public:
   static constexpr int kClientWidth = 492;
   static constexpr int kClientHeight = 353;
 
   explicit TFr_Main(HINSTANCE instance);
-  ~TFr_Main();
+  ~TFr_Main() override;
   TFr_Main(const TFr_Main&) = delete;
   TFr_Main& operator=(const TFr_Main&) = delete;
 
@@ -58,12 +61,25 @@ class TFr_Main {
   void PaintHeader();
   void DrawHeaderTitle(const DRAWITEMSTRUCT& draw);
   int DefaultButtonId() const;
-  std::string InstallFolderText() const;
+
+  // The run's view of the window.
+  std::string InstallFolderText() override;
+  std::vector<bool> CheckedPackages() override;
+  bool RussianChosen() override;
+  bool DesktopShortcuts() override;
+  bool ProgramShortcuts() override;
+  void SetHeader(const std::string& text) override;
+  void ResetTotalProgress() override;
+  void CompleteTotalProgress() override;
+  bool AskOkCancel(const std::string& text, const std::string& caption) override;
+  void ShowFinish() override;
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
   bool shown_ = false;
   std::unique_ptr<TInst> inst_;
+  TRAR RAR;
+  std::unique_ptr<TExtraction> extraction_;
   TWizardNavigation nav_{"7"};
   std::vector<TCheckItem> items_;
   TItemClick onItemClick_;

@@ -105,7 +105,7 @@ wait-exit 10000 0
 EOF2
 
 # Every switch off: the progress page comes at once and ends as the finish page;
-# its OK closes without a question.
+# its OK closes without a question. Nothing but the uninstaller is installed.
 write_ini "$WORK_DIR/setup.ini" <<'INI'
 [Dialogs]
 Wellcome=0
@@ -117,8 +117,9 @@ Start=0
 
 [Install]
 ProgramName=Тест
-InstallPath=D:\
+InstallPath=C:\SowellSwitches\
 InstallFolder=Tool
+SupportUninstall=0
 INI
 drive <<EOF2
 start "$exe"

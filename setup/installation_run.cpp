@@ -1,0 +1,131 @@
+#include "setup/installation_run.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <memory>
+
+#include "common/install_log.h"
+#include "setup/inifiles32.h"
+#include "setup/regfile_import.h"
+#include "setup/run_plan.h"
+#include "setup/shortcuts.h"
+#include "setup/system_utils.h"
+#include "setup/uninstaller_deployment.h"
+#include "setup/wizard_texts.h"
+
+namespace {
+
+struct ComApartment {
+  ComApartment() { CoInitialize(nullptr); }
+  ~ComApartment() { CoUninitialize(); }
+};
+
+// The description is read again from the disk that is in the drive now.
+std::unique_ptr<TIniFile32> OpenDescription(const TInst& inst) {
+  return std::make_unique<TIniFile32>(inst.SourcePath + "setup.ini");
+}
+
+bool FileExists(const std::string& path) {
+  DWORD attr = GetFileAttributesA(path.c_str());
+  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Asks for a disk until `marker` is there or the user gives up; giving up
+// means going on with what is in the drive.
+void WaitForDisk(TRunWindow& window, const std::string& marker, const std::string& prompt) {
+  while (!FileExists(marker)) {
+    if (!window.AskOkCancel(prompt, kAttentionCaption)) return;
+  }
+}
+
+void InstallPackage(TInst& inst, TRAR& rar, TRunWindow& window,
+                    std::unique_ptr<TIniFile32>& setupIni, int index, bool russian,
+                    const std::string& installDir, TIniFile32* log) {
+  const std::string section = ChoosePackageSection(*setupIni, index, russian);
+  for (int k = 0;; ++k) {
+    const std::string pakName = setupIni->ReadString(section, "Pak" + std::to_string(k), "");
+    const std::string volumeName = setupIni->ReadString(section, "Volume", "");
+    if (pakName.empty()) break;
+    if (inst.MultiVolume) {
+      setupIni.reset();
+      WaitForDisk(window, inst.SourcePath + pakName, InsertDiskPrompt(volumeName, inst.SupportUninstall));
+      setupIni = OpenDescription(inst);
+    }
+    rar.ArchiveName = inst.SourcePath + pakName;
+    rar.Extract();
+  }
+  rar.ArchiveName.clear();
+  CreatePackageShortcuts(*setupIni, section, inst, installDir, window.DesktopShortcuts(),
+                         window.ProgramShortcuts(), log);
+  ImportPackageRegFiles(*setupIni, section, inst, installDir, log);
+}
+
+void StartPrograms(const TIniFile32& setupIni, const std::string& installDir, const TInst& inst) {
+  for (const TRunAppEntry& app : ReadRunApps(setupIni, installDir, inst.SourcePath)) {
+    SetCurrentDirectoryA(app.Dir.c_str());
+    try {
+      if (app.Wait) {
+        ExecuteAndWait(app.App, SW_SHOWNORMAL);
+      } else {
+        StartProgram(app.App, SW_SHOWNORMAL);
+      }
+    } catch (...) {
+    }
+  }
+}
+
+}  // namespace
+
+void RunInstallation(TInst& inst, TRAR& rar, TExtractionHandlers& handlers, TRunWindow& window) {
+  window.SetHeader(wizard_text::kInstallingTitle);
+  const std::string installDir = InstallDirFrom(window.InstallFolderText());
+  if (installDir.empty()) throw EEmptyInstallFolder();
+
+  std::unique_ptr<TIniFile32> setupIni = OpenDescription(inst);
+  const std::vector<bool> checked = window.CheckedPackages();
+  const bool russian = window.RussianChosen();
+  inst.TotalFiles = CountTotalFiles(*setupIni, checked, russian);
+  window.ResetTotalProgress();
+  inst.DoneFiles = 0;
+
+  ComApartment com;
+  ForceFolders(installDir);
+  rar.TargetDir = AnsiToOem(installDir);
+
+  std::unique_ptr<TIniFile32> log;
+  if (inst.SupportUninstall) {
+    log = std::make_unique<TIniFile32>(installDir + std::string(installlog::kLogFileName));
+    TDeployment deployment = DeployUninstaller(inst, installDir, *log);
+    WriteUninstallerTexts(inst, *log);
+    installlog::Record dirRecord = installlog::CreateDirRecord(installDir);
+    log->WriteString(dirRecord.section, dirRecord.key, dirRecord.value);
+    if (!deployment.CreatedGroupFolder.empty()) {
+      installlog::Record group = installlog::CreateDirRecord(deployment.CreatedGroupFolder);
+      log->WriteString(group.section, group.key, group.value);
+    }
+  }
+  handlers.InstallDir = installDir;
+  handlers.Log = log.get();
+
+  for (size_t i = 0; i < checked.size(); ++i) {
+    if (!checked[i]) continue;
+    InstallPackage(inst, rar, window, setupIni, static_cast<int>(i), russian, installDir, log.get());
+  }
+
+  handlers.Log = nullptr;
+  log.reset();
+  if (inst.MultiVolume) {
+    WaitForDisk(window, FirstDiskMarker(inst.SourcePath), FirstDiskPrompt());
+    setupIni = OpenDescription(inst);
+  }
+
+  StartPrograms(*setupIni, installDir, inst);
+  for (const std::string& file : ReadDelFiles(*setupIni, installDir, inst.SourcePath)) {
+    if (FileExists(file)) DeleteFileA(file.c_str());
+  }
+
+  window.CompleteTotalProgress();
+  window.SetHeader(wizard_text::kFinishedTitle);
+  window.ShowFinish();
+}
