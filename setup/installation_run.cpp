@@ -91,7 +91,7 @@ void RunInstallation(TInst& inst, TRAR& rar, TExtractionHandlers& handlers, TRun
 
   ComApartment com;
   ForceFolders(installDir);
-  rar.TargetDir = AnsiToOem(installDir);
+  rar.TargetDir = ToOemCodePage(installDir);
 
   std::unique_ptr<TIniFile32> log;
   if (inst.SupportUninstall) {

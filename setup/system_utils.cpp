@@ -50,7 +50,7 @@ bool StartProgram(const std::string& commandLine, int showCommand) {
   return true;
 }
 
-std::string AnsiToOem(const std::string& text) {
+std::string ToOemCodePage(const std::string& text) {
   std::string oem(text.size() + 1, '\0');
   CharToOemBuffA(text.c_str(), oem.data(), static_cast<DWORD>(text.size()));
   oem.resize(text.size());

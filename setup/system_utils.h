@@ -17,4 +17,4 @@ uint32_t ExecuteAndWait(const std::string& commandLine, int showCommand);
 bool StartProgram(const std::string& commandLine, int showCommand);
 
 // The text in the OEM code page, as the extraction library takes folder names.
-std::string AnsiToOem(const std::string& text);
+std::string ToOemCodePage(const std::string& text);
