@@ -1,7 +1,8 @@
 # Cancel while a large package is being extracted: the question answered
-# Cancel first (extraction waits while it is open, then goes on), then OK,
-# which ends the program at once. What was installed stays, the log is sound
-# and names every extracted file, and the uninstaller removes exactly that.
+# Cancel among the small files (extraction waits while it is open, then goes
+# on), then OK while the last, big member is being written, which ends the
+# program at once. What was installed stays, the log is sound and names every
+# extracted file, and the uninstaller removes what the log names.
 source "$SOURCE_DIR/tests/setup/win32/install_lib.sh"
 load_ids "$SOURCE_DIR/setup/wizard_ids.h"
 
@@ -20,16 +21,19 @@ cleanup() {
 trap cleanup EXIT
 cleanup
 
-# A package of 800 small files in 10 folders: long enough under Wine to cancel in the middle.
+# 600 small files in 10 folders, then one of 160 MB (members are sorted):
+# long enough under Wine to cancel among the small ones and again inside the big one.
 PKG=$WORK_DIR/pkg
 DIST=$WORK_DIR/dist
 mkdir -p "$DIST"
 for d in $(seq 0 9); do
   mkdir -p "$PKG/data/d$d"
-  for i in $(seq 0 79); do
+  for i in $(seq 0 59); do
     head -c 2048 /dev/urandom >"$PKG/data/d$d/f$i.bin"
   done
 done
+BIG=data/zz_big.bin
+head -c $((160 << 20)) /dev/urandom >"$PKG/$BIG"
 "$RARWRITER" "$DIST/big.rar" "$PKG" >/dev/null
 mapfile -t MEMBERS < <(bsdtar -tf "$DIST/big.rar" | sed 's:/$::')
 TOTAL=${#MEMBERS[@]}
@@ -100,16 +104,24 @@ note_paused() {
   PAUSED_GREW=$(($(copied) - asked_at))
 }
 answer_handshake asked note_paused || fail "no handshake at the question"
-# Answered Cancel, the extraction goes on.
-answer_handshake resumed wait_copied $((asked_at + 50)) 40 ||
-  { cat "$WORK_DIR/driver.out"; fail "extraction did not go on after the question was answered Cancel (stuck at $(copied))"; }
+# Answered Cancel, the extraction goes on, to the big member.
+wait_big() {
+  local deadline=$((SECONDS + 60))
+  until [[ -e $INSTALL/$BIG ]]; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.05
+  done
+  RESUMED_AT=$(copied)
+}
+answer_handshake resumed wait_big ||
+  { cat "$WORK_DIR/driver.out"; fail "extraction did not go on to the big member after the question was answered Cancel (stuck at $(copied))"; }
 wait "$DRIVER" || { cat "$WORK_DIR/driver.out"; fail "the driver failed"; }
 wine_settle
 
 check "the log did not grow while the question was open (grew by $PAUSED_GREW)" test "$PAUSED_GREW" = 0
 logged=$(copied)
-echo "cancelled after $logged of $FILES files"
-check "Cancel came before the end of the package" test "$logged" -lt "$FILES"
+check "extraction went on after Cancel at the question ($asked_at, then $RESUMED_AT files)" test "$RESUMED_AT" -gt "$asked_at"
+check "the log names the $((FILES - 1)) small files, not the big one ($logged)" test "$logged" = $((FILES - 1))
 
 faults=$(log_shape_faults "$LOG" "[Shortcuts] [CreateKeys] [Display] [Strings] [CreateDirs] [CopyFiles] ")
 [[ -z $faults ]] || echo "$faults"
@@ -152,16 +164,21 @@ for ((m = 0; m < TOTAL; m++)); do
     break
   fi
 done
-if [[ -z $unlisted ]]; then
-  echo "no file beyond the log: Cancel came between two members"
-  check "no file beyond the log" true
-else
-  echo "installed but not logged: $unlisted ($(stat -c %s "$INSTALL/$unlisted" 2>/dev/null) of $(stat -c %s "$PKG/$unlisted" 2>/dev/null) bytes)"
-  check "the only unlogged file is the member after the last logged one ($next_member)" test "$unlisted" = "$next_member"
-fi
+# The member being written when Cancel came stays on disk, cut short, and the log does not name it.
+echo "installed but not logged: ${unlisted:-nothing} ($(stat -c %s "$INSTALL/$BIG" 2>/dev/null || echo no) of $(stat -c %s "$PKG/$BIG") bytes of $BIG)"
+check "the only unlogged file is the member after the last logged one ($next_member)" test "$unlisted" = "$next_member"
+check "it is the big one, cut short" test "$(stat -c %s "$INSTALL/$BIG" 2>/dev/null || echo 0)" -lt "$(stat -c %s "$PKG/$BIG")"
 check "the uninstaller is in the install folder" test -f "$INSTALL/Reapwell.exe"
 check "the uninstall entry is registered" reg_has_key "$UNINSTALL_KEY"
 GROUP=$(log_keys "$LOG" Shortcuts | head -1)
+# What the uninstaller must remove: every logged path but the folders that hold the unlogged member.
+LOGGED_PATHS=()
+while IFS= read -r key; do
+  path=$(unix_of "$key") || continue
+  path=${path%/}
+  [[ $INSTALL/$BIG == "$path"/* ]] && continue
+  LOGGED_PATHS+=("$path")
+done < <(log_keys "$LOG" CopyFiles; log_keys "$LOG" CreateDirs)
 check "the uninstall shortcut exists" test -f "$(unix_of "$GROUP")"
 
 drive <<EOF2
@@ -176,10 +193,15 @@ wait-exit 10000 0
 EOF2
 wine_settle
 
-check "the install folder is gone" absent "$DRIVE_C/CxlCancel/Программа"
-remaining=$(find "$DRIVE_C/CxlCancel" -mindepth 1 2>/dev/null | head -3)
-[[ -z $remaining ]] || echo "left behind: $remaining"
-check "nothing of the installation is left under C:\\CxlCancel" test -z "$remaining"
+gone_logged=0
+for path in "${LOGGED_PATHS[@]}"; do
+  [[ ! -e $path ]] || { echo "  still there: $path"; gone_logged=$((gone_logged + 1)); }
+done
+check "every file and folder the log named is gone, but those holding $BIG" test "$gone_logged" = 0
+remaining=$(cd "$DRIVE_C/CxlCancel" 2>/dev/null && find . -type f | sed 's:^\./::')
+check "the only file left is the unlogged $BIG (left: ${remaining:-none})" test "$remaining" = "$(unix_name "Программа")/$BIG"
+WHY="the member being written when Cancel came is not in the log, so the uninstaller leaves it, its folder and the install folder"
+known_fault "the install folder is gone" "$WHY" absent "$DRIVE_C/CxlCancel/Программа"
 check "the uninstall entry is gone" reg_no_key "$UNINSTALL_KEY"
 check "the uninstall shortcut is gone" test ! -e "$(unix_of "$GROUP")"
 check "the program group folder is gone" test ! -e "$(dirname "$(unix_of "$GROUP")")"
