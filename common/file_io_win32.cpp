@@ -4,34 +4,13 @@
 
 #include <algorithm>
 
+#include "common/win32_handles.h"
+
 namespace fileio {
 
 std::function<void(const std::string&)> g_beforeReplaceHook;
 
 std::string TemporaryNameFor(const std::string& path) { return path + ".~tmp"; }
-
-namespace {
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  ~FileHandle() { Close(); }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE get() const { return h_; }
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-  bool Close() {
-    if (!valid()) return true;
-    BOOL ok = CloseHandle(h_);
-    h_ = INVALID_HANDLE_VALUE;
-    return ok != FALSE;
-  }
-
- private:
-  HANDLE h_;
-};
-
-}  // namespace
 
 bool FileExists(const std::string& path) {
   DWORD attr = GetFileAttributesA(path.c_str());
@@ -39,9 +18,9 @@ bool FileExists(const std::string& path) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  FileHandle f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  win32::UniqueFile f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!f.valid()) {
+  if (!f) {
     DWORD err = GetLastError();
     if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return std::nullopt;
     throw EFOpenError(path);
@@ -60,9 +39,9 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 void ReplaceFileContents(const std::string& path, const std::string& bytes) {
   const std::string temp = TemporaryNameFor(path);
   {
-    FileHandle f(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    win32::UniqueFile f(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!f.valid()) throw EFCreateError(path);
+    if (!f) throw EFCreateError(path);
     size_t done = 0;
     bool ok = true;
     while (ok && done < bytes.size()) {
@@ -72,7 +51,7 @@ void ReplaceFileContents(const std::string& path, const std::string& bytes) {
       done += n;
     }
     ok = ok && FlushFileBuffers(f.get());
-    if (!f.Close() || !ok) {
+    if (!f.close() || !ok) {
       DeleteFileA(temp.c_str());
       throw EFCreateError(path);
     }

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "common/file_io.h"
+#include "common/win32_handles.h"
 #include "setup/install_records.h"
 #include "setup/regfile_parser.h"
 
@@ -12,21 +13,6 @@ namespace {
 
 using regfile::KeyLocation;
 using regfile::Operation;
-
-class RegKey {
- public:
-  RegKey() = default;
-  ~RegKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 class RegistryError : public std::runtime_error {
  public:
@@ -43,7 +29,7 @@ HKEY RootHandle(regfile::RootKey root) {
   return HKEY_LOCAL_MACHINE;
 }
 
-void OpenOrCreate(const KeyLocation& location, RegKey& key) {
+void OpenOrCreate(const KeyLocation& location, win32::UniqueKey& key) {
   LONG rc = RegCreateKeyExA(RootHandle(location.root), location.subKey.c_str(), 0, nullptr,
                             REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, key.out(), nullptr);
   if (rc != ERROR_SUCCESS) throw RegistryError("Failed to open key " + location.subKey);
@@ -67,7 +53,7 @@ std::string ToAnsi(const std::u16string& text) {
   return s;
 }
 
-void WriteValue(const RegKey& key, const Operation& op, const regfile::ValueBytes& value) {
+void WriteValue(const win32::UniqueKey& key, const Operation& op, const regfile::ValueBytes& value) {
   auto data = reinterpret_cast<const BYTE*>(value.bytes.data());
   auto size = static_cast<DWORD>(value.bytes.size());
   LONG rc = value.wide ? RegSetValueExW(key.get(), Widen(op.valueName).c_str(), 0, value.type, data, size)
@@ -118,13 +104,13 @@ void ImportRegFile(const std::string& regFileName, const TRegImportContext& cont
           break;
         }
         case Operation::Kind::CreateKey: {
-          RegKey key;
+          win32::UniqueKey key;
           OpenOrCreate(op->key, key);
           break;
         }
         case Operation::Kind::SetValue: {
           regfile::ValueBytes value = regfile::PrepareValue(*op, context.InstallDir, context.SourcePath);
-          RegKey key;
+          win32::UniqueKey key;
           OpenOrCreate(op->key, key);
           // The key is on record before its value is written, so that a
           // refused write still leaves the created key to the uninstaller.

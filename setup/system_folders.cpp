@@ -3,25 +3,12 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "common/win32_handles.h"
+
 const char* const kDefaultDesktopDir = "C:\\WINDOWS\\Рабочий стол";
 const char* const kDefaultProgramsDir = "C:\\WINDOWS\\Главное меню\\Программы";
 
 namespace {
-
-class RegKey {
- public:
-  RegKey() = default;
-  ~RegKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 std::string ReadStringValue(HKEY key, const char* name) {
   DWORD type = 0;
@@ -49,7 +36,7 @@ std::string ShellFolder(int csidl) {
 
 SystemFolders ReadSystemFolders() {
   SystemFolders folders;
-  RegKey key;
+  win32::UniqueKey key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
                     0, KEY_READ, key.out()) == ERROR_SUCCESS) {
     folders.DesktopDir = ReadStringValue(key.get(), "Desktop");

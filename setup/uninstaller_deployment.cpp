@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "common/install_log.h"
+#include "common/win32_handles.h"
 #include "setup/shortcuts.h"
 #include "setup/uninstaller_texts.h"
 
@@ -13,18 +14,6 @@ namespace {
 void WriteRecord(TIniFile32& log, const installlog::Record& record) {
   log.WriteString(record.section, record.key, record.value);
 }
-
-class RegKey {
- public:
-  ~RegKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 void SetString(HKEY key, const char* name, const std::string& value) {
   if (RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
@@ -77,7 +66,7 @@ TDeployment DeployUninstaller(const TInst& inst, const std::string& installDir, 
 
     // Without a product name the key would be the Uninstall key itself.
     if (inst.ProgramName.empty()) return result;
-    RegKey key;
+    win32::UniqueKey key;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath(inst.ProgramName).c_str(), 0, nullptr, 0,
                         KEY_WRITE, nullptr, key.out(), nullptr) == ERROR_SUCCESS) {
       WriteRecord(log, installlog::CreateKeyRecord(UninstallKeyLogPath(inst.ProgramName)));

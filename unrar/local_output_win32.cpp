@@ -2,6 +2,7 @@
 // member names outside the ANSI code page survive.
 #include <windows.h>
 
+#include "common/win32_handles.h"
 #include "unrar/output_fs.h"
 
 namespace rar {
@@ -15,24 +16,6 @@ std::wstring Wide(const std::string& utf8) {
   return w;
 }
 
-class Handle {
- public:
-  explicit Handle(HANDLE h) : h_(h) {}
-  ~Handle() { Close(); }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE get() const { return h_; }
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-  bool Close() {
-    if (!valid()) return true;
-    BOOL ok = CloseHandle(h_);
-    h_ = INVALID_HANDLE_VALUE;
-    return ok != FALSE;
-  }
-
- private:
-  HANDLE h_;
-};
 
 bool IsDir(const std::wstring& path) {
   DWORD a = GetFileAttributesW(path.c_str());
@@ -63,10 +46,10 @@ class Win32File : public OutputFile {
     }
     return true;
   }
-  bool Close() override { return h_.Close(); }
+  bool Close() override { return h_.close(); }
 
  private:
-  Handle h_;
+  win32::UniqueFile h_;
 };
 
 class Win32Output : public OutputFs {
@@ -100,9 +83,9 @@ class Win32Output : public OutputFs {
   void Finish(const std::string& path, const Member& m) override {
     std::wstring w = Wide(path);
     if (!m.is_dir) {
-      Handle h(CreateFileW(w.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+      win32::UniqueFile h(CreateFileW(w.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-      if (h.valid()) {
+      if (h) {
         FILETIME c, a, w2;
         SetFileTime(h.get(), m.ctime.present ? (c = ToFileTime(m.ctime), &c) : nullptr,
                     m.atime.present ? (a = ToFileTime(m.atime), &a) : nullptr,

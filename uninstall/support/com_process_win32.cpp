@@ -8,7 +8,7 @@
 #include "common/ansi.h"
 #include "common/install_log.h"
 #include "uninstall/support/launch_rules.h"
-#include "uninstall/support/win32_handles.h"
+#include "common/win32_handles.h"
 
 namespace {
 

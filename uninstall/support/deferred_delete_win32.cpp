@@ -8,7 +8,7 @@
 #include "uninstall/support/folders.h"
 #include "uninstall/support/registry.h"
 #include "uninstall/support/section_ini.h"
-#include "uninstall/support/win32_handles.h"
+#include "common/win32_handles.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "common/install_log.h"
 #include "uninstall/support/dialogs_core.h"
 #include "uninstall/support/ini_files.h"
-#include "uninstall/support/win32_handles.h"
+#include "common/win32_handles.h"
 
 std::string AppTitle;
 UINT MessageBoxFlags = 0;

@@ -2,7 +2,7 @@
 
 #include "common/install_log.h"
 #include "uninstall/support/reg_path.h"
-#include "uninstall/support/win32_handles.h"
+#include "common/win32_handles.h"
 
 namespace {
 

@@ -35,6 +35,13 @@ class Unique {
     if (h_ != Traits::Invalid()) Traits::Close(h_);
     h_ = h;
   }
+  // Closes now and says whether that worked: a file's last write can fail
+  // only when its handle closes.
+  bool close() {
+    bool ok = h_ == Traits::Invalid() || Traits::Close(h_);
+    h_ = Traits::Invalid();
+    return ok;
+  }
 
  private:
   T h_ = Traits::Invalid();
@@ -42,27 +49,27 @@ class Unique {
 
 struct KeyTraits {
   static HKEY Invalid() { return nullptr; }
-  static void Close(HKEY h) { RegCloseKey(h); }
+  static bool Close(HKEY h) { return RegCloseKey(h) == ERROR_SUCCESS; }
 };
 struct HandleTraits {
   static HANDLE Invalid() { return nullptr; }
-  static void Close(HANDLE h) { CloseHandle(h); }
+  static bool Close(HANDLE h) { return CloseHandle(h) != FALSE; }
 };
 struct FileTraits {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE h) { CloseHandle(h); }
+  static bool Close(HANDLE h) { return CloseHandle(h) != FALSE; }
 };
 struct FindTraits {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE h) { FindClose(h); }
+  static bool Close(HANDLE h) { return FindClose(h) != FALSE; }
 };
 struct ModuleTraits {
   static HMODULE Invalid() { return nullptr; }
-  static void Close(HMODULE h) { FreeLibrary(h); }
+  static bool Close(HMODULE h) { return FreeLibrary(h) != FALSE; }
 };
 struct HookTraits {
   static HHOOK Invalid() { return nullptr; }
-  static void Close(HHOOK h) { UnhookWindowsHookEx(h); }
+  static bool Close(HHOOK h) { return UnhookWindowsHookEx(h) != FALSE; }
 };
 
 using UniqueKey = Unique<HKEY, KeyTraits>;
