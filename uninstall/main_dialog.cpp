@@ -56,16 +56,16 @@ class DialogUi : public RemovalUi {
 
 DialogUi g_ui;
 
-LOGFONTA MakeTitleFont(const installlog::FontSpec& spec, HWND dialog) {
+LOGFONTA MakeTitleFont(const installlog::FontSpec& titleFont, HWND dialog) {
   LOGFONTA font = {};
   HDC dc = GetDC(dialog);
-  font.lfHeight = -MulDiv(spec.size, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  font.lfHeight = -MulDiv(titleFont.size, GetDeviceCaps(dc, LOGPIXELSY), 72);
   ReleaseDC(dialog, dc);
-  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-  font.lfItalic = spec.italic ? 1 : 0;
-  font.lfUnderline = spec.underline ? 1 : 0;
+  font.lfWeight = titleFont.bold ? FW_BOLD : FW_NORMAL;
+  font.lfItalic = titleFont.italic ? 1 : 0;
+  font.lfUnderline = titleFont.underline ? 1 : 0;
   font.lfCharSet = static_cast<BYTE>(installlog::ParseCharset(LogValue("Display", "Charset", "")));
-  lstrcpynA(font.lfFaceName, spec.face.c_str(), LF_FACESIZE);
+  lstrcpynA(font.lfFaceName, titleFont.face.c_str(), LF_FACESIZE);
   return font;
 }
 
@@ -144,12 +144,12 @@ HDC BuildBanner(HWND dialog, const std::string& bitmapFile) {
     DeleteDC(source);
   }
 
-  installlog::FontSpec spec = installlog::ParseFontSpec(
+  installlog::FontSpec titleFont = installlog::ParseFontSpec(
       LogValue("Display", "DialogTitleFont", std::string(installlog::kDefaultTitleFont)));
-  LOGFONTA logFont = MakeTitleFont(spec, dialog);
+  LOGFONTA logFont = MakeTitleFont(titleFont, dialog);
   HFONT font = CreateFontIndirectA(&logFont);
   HGDIOBJ oldFont = SelectObject(memory, font);
-  SetTextColor(memory, spec.colour);
+  SetTextColor(memory, titleFont.colour);
   SetBkMode(memory, TRANSPARENT);
   std::string title = MessageText(1);
   TextOutA(memory, 12, 10, title.c_str(), static_cast<int>(title.size()));
