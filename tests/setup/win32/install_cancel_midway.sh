@@ -17,6 +17,8 @@ UNINSTALL_KEY="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$N
 cleanup() {
   rm -rf "$DRIVE_C/CxlCancel" "$DRIVE_C"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/"$NAME"
   wine_quiet reg delete "$UNINSTALL_KEY" /f || true
+  # The big member and its archive take 320 MB; the rest stays for a look after a failure.
+  [[ -z ${PKG:-} ]] || rm -f "$PKG/$BIG" "$DIST/big.rar"
 }
 trap cleanup EXIT
 cleanup
