@@ -25,7 +25,9 @@ void TExtractionHandlers::Attach(TRAR& rar) {
 }
 
 void TExtractionHandlers::RARExtracting(TRAR*, RARHeaderData& eFile) {
-  view_.SetCurrentFile(OemToAnsiStr(std::string(eFile.FileName, strnlen(eFile.FileName, sizeof eFile.FileName))));
+  const std::string name = OemToAnsiStr(std::string(eFile.FileName, strnlen(eFile.FileName, sizeof eFile.FileName)));
+  unfinished_ = name.empty() ? std::string() : InstallDir + name;
+  view_.SetCurrentFile(name);
   // A progress bar holds int; sizes beyond that show as full from the start.
   const int max = eFile.UnpSize > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(eFile.UnpSize);
   view_.SetCurrentBar(0, max, 0);
@@ -41,10 +43,14 @@ int TExtractionHandlers::RARProcessData(TRAR*, char*, int, int Position) {
 void TExtractionHandlers::RARExtract(TRAR*, RARHeaderData& eFile, bool Result) {
   const std::string name = OemToAnsiStr(std::string(eFile.FileName, sizeof eFile.FileName));
   if (!Result) {
-    if (!view_.AskContinue(extraction::FailedFileText(name), std::string(extraction::FailedFileCaption())))
+    if (!view_.AskContinue(extraction::FailedFileText(name), std::string(extraction::FailedFileCaption()))) {
+      LogUnfinishedMember();
       view_.EndProgram();
+    }
+    unfinished_.clear();
     return;
   }
+  unfinished_.clear();
   ++inst_.DoneFiles;
   // Without a total the percentage means nothing; the bar stays where it is.
   if (inst_.TotalFiles > 0)
@@ -57,3 +63,15 @@ void TExtractionHandlers::RARExtract(TRAR*, RARHeaderData& eFile, bool Result) {
 }
 
 void TExtractionHandlers::RARError(TRAR*, int) {}
+
+void TExtractionHandlers::LogUnfinishedMember() {
+  if (unfinished_.empty() || !inst_.SupportUninstall || !Log) return;
+  const DWORD attributes = GetFileAttributesA(unfinished_.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+  try {
+    installrecords::Write(Log, installlog::CopyFileRecord(unfinished_));
+  } catch (...) {
+    // The program is ending; a log that cannot be written is left as it is.
+  }
+  unfinished_.clear();
+}

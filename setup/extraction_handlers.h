@@ -45,7 +45,13 @@ class TExtractionHandlers {
   void RARExtract(TRAR* Sender, RARHeaderData& eFile, bool Result);
   void RARError(TRAR* Sender, int Error);
 
+  // Records the member being written, when the program must end before it is
+  // complete: the part on disk is installed too, and the uninstaller must
+  // find it in the log. Never throws.
+  void LogUnfinishedMember();
+
  private:
   TExtractionView& view_;
   TInst& inst_;
+  std::string unfinished_;  // the member between its start and its completion
 };

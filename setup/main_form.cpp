@@ -198,6 +198,7 @@ void TFr_Main::FormClose() {
   // there means ending at once, keeping what is installed and logged so far.
   if (runActive_) {
     RAR.Stop = true;
+    extraction_->handlers.LogUnfinishedMember();
     ExitProcess(0);
   }
   inst_.reset();

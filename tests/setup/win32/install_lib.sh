@@ -60,15 +60,3 @@ answer_handshake() {
   touch "$WORK_DIR/$name.done"
   return "$rc"
 }
-
-# known_fault WHAT WHY COMMAND...: a check that a known fault of the program
-# makes fail; it is reported with the reason but does not fail the test.
-known_fault() {
-  local what=$1 why=$2
-  shift 2
-  if "$@"; then
-    echo "ok   - $what (a known fault no longer shows: $why)"
-  else
-    echo "SKIP - $what: known fault: $why"
-  fi
-}
