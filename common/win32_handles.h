@@ -72,12 +72,23 @@ struct HookTraits {
   static bool Close(HHOOK h) { return UnhookWindowsHookEx(h) != FALSE; }
 };
 
+struct IconTraits {
+  static HICON Invalid() { return nullptr; }
+  static bool Close(HICON h) { return DestroyIcon(h) != FALSE; }
+};
+struct EnhMetafileTraits {
+  static HENHMETAFILE Invalid() { return nullptr; }
+  static bool Close(HENHMETAFILE h) { return DeleteEnhMetaFile(h) != FALSE; }
+};
+
 using UniqueKey = Unique<HKEY, KeyTraits>;
 using UniqueHandle = Unique<HANDLE, HandleTraits>;
 using UniqueFile = Unique<HANDLE, FileTraits>;
 using UniqueFind = Unique<HANDLE, FindTraits>;
 using UniqueModule = Unique<HMODULE, ModuleTraits>;
 using UniqueHook = Unique<HHOOK, HookTraits>;
+using UniqueIcon = Unique<HICON, IconTraits>;
+using UniqueEnhMetafile = Unique<HENHMETAFILE, EnhMetafileTraits>;
 
 // Restores the process error mode on every way out.
 class QuietErrorMode {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "common/ansi.h"
+#include "common/win32_handles.h"
 
 namespace {
 
@@ -14,20 +15,6 @@ namespace {
 TRAR* g_current = nullptr;
 
 constexpr unsigned kCommentBufferSize = 65535;
-
-class ModuleHandle {
- public:
-  explicit ModuleHandle(HMODULE h) : h_(h) {}
-  ~ModuleHandle() {
-    if (h_) FreeLibrary(h_);
-  }
-  ModuleHandle(const ModuleHandle&) = delete;
-  ModuleHandle& operator=(const ModuleHandle&) = delete;
-  HMODULE get() const { return h_; }
-
- private:
-  HMODULE h_;
-};
 
 template <class F>
 F Bind(HMODULE module, const char* name) {
@@ -56,7 +43,7 @@ struct TRAR::Library {
            SetProcessDataProc && SetPassword;
   }
 
-  ModuleHandle module;
+  win32::UniqueModule module;
   HANDLE(__stdcall* Open)(RAROpenArchiveData*) = nullptr;
   int(__stdcall* Close)(HANDLE) = nullptr;
   int(__stdcall* ReadHeader)(HANDLE, RARHeaderData*) = nullptr;

@@ -3,37 +3,10 @@
 #include <optional>
 
 #include "common/file_io.h"
+#include "common/win32_handles.h"
 #include "setup/wizard_picture.h"
 
 namespace {
-
-class TEnhMetafile {
- public:
-  explicit TEnhMetafile(HENHMETAFILE h) : h_(h) {}
-  ~TEnhMetafile() {
-    if (h_) DeleteEnhMetaFile(h_);
-  }
-  TEnhMetafile(const TEnhMetafile&) = delete;
-  TEnhMetafile& operator=(const TEnhMetafile&) = delete;
-  HENHMETAFILE get() const { return h_; }
-
- private:
-  HENHMETAFILE h_;
-};
-
-class TIcon {
- public:
-  explicit TIcon(HICON h) : h_(h) {}
-  ~TIcon() {
-    if (h_) DestroyIcon(h_);
-  }
-  TIcon(const TIcon&) = delete;
-  TIcon& operator=(const TIcon&) = delete;
-  HICON get() const { return h_; }
-
- private:
-  HICON h_;
-};
 
 // Old-style metafiles reach the system's drawing calls as enhanced ones.
 HENHMETAFILE LoadWindowsMetafile(const std::string& path) {
@@ -64,7 +37,7 @@ bool DrawPicture(HDC dc, const RECT& frame, const std::string& path, TPictureKin
                         source.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY) != FALSE;
     }
     case TPictureKind::Icon: {
-      TIcon icon(static_cast<HICON>(LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)));
+      win32::UniqueIcon icon(static_cast<HICON>(LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE)));
       if (!icon.get()) return false;
       ICONINFO info = {};
       if (!GetIconInfo(icon.get(), &info)) return false;
@@ -80,7 +53,7 @@ bool DrawPicture(HDC dc, const RECT& frame, const std::string& path, TPictureKin
     }
     case TPictureKind::Metafile:
     case TPictureKind::EnhancedMetafile: {
-      TEnhMetafile meta(kind == TPictureKind::Metafile ? LoadWindowsMetafile(path)
+      win32::UniqueEnhMetafile meta(kind == TPictureKind::Metafile ? LoadWindowsMetafile(path)
                                                         : GetEnhMetaFileA(path.c_str()));
       return meta.get() && PlayEnhMetaFile(dc, meta.get(), &frame) != FALSE;
     }
