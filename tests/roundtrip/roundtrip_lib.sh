@@ -20,14 +20,10 @@ APP=$PARENT/$N
 [[ -f $DIST/Sowell.exe && -f $DIST/core.rar ]] || fail "the example distribution is not laid out in $DIST"
 [[ -f $LNK_READER ]] || fail "lnk_reader.exe is not built"
 
-# reg.exe prints in the OEM code page; the tests speak UTF-8.
-# Its arguments go in the ANSI code page, as Wine takes a Unix program's arguments.
-reg_utf8() {
-  local args=() a
-  for a in "$@"; do args+=("$(unix_name "$a")"); done
-  "$WINE_RUN" reg query "${args[@]}" 2>/dev/null | iconv -f CP866 -t UTF-8 | tr -d '\r'
-}
-reg_gone() { ! "$WINE_RUN" reg query "$(unix_name "$1")" >/dev/null 2>&1; }
+# reg.exe prints in the OEM code page; the tests speak UTF-8, as Wine takes
+# a Unix program's arguments here.
+reg_utf8() { "$WINE_RUN" reg query "$@" 2>/dev/null | iconv -f CP866 -t UTF-8 | tr -d '\r'; }
+reg_gone() { ! "$WINE_RUN" reg query "$1" >/dev/null 2>&1; }
 # Shows how two texts differ, under a failed check.
 show_diff() { diff <(echo "$1") <(echo "$2") | sed 's/^/       /' || true; }
 # reg_data KEY NAME: the data of a value ("" names the default value); fails when there is none.
@@ -59,13 +55,13 @@ GROUP=$PROGRAMS/$N
 clean_product() {
   local name
   for name in "$N.lnk" "Прочти меня.lnk" "Справка.lnk" Notebook.lnk "Read me.lnk" "Notebook Help.lnk"; do
-    rm -f "$(unix_name "$DESKTOP/$name")"
+    rm -f "$DESKTOP/$name"
   done
-  rm -rf "$(unix_name "$GROUP")" "$PARENT"
+  rm -rf "$GROUP" "$PARENT"
   mkdir -p "$PARENT"
   wine_quiet reg delete 'HKCU\Software\Notebook Demo' /f || true
   wine_quiet reg delete 'HKLM\Software\Notebook Demo' /f || true
-  wine_quiet reg delete "$(unix_name "$UNINSTALL_KEY")" /f || true
+  wine_quiet reg delete "$UNINSTALL_KEY" /f || true
   # The distribution runs from the work folder, so nothing in the build changes.
   cp -r "$DIST" "$WORK_DIR/dist"
 }
@@ -77,7 +73,7 @@ snapshot() {
   {
     (cd "$DRIVE_C" && find . \( -path ./windows -o -iname temp \) -prune -o -mindepth 1 \
       \( -type f -printf 'f %P %s\n' -o -type d -printf 'd %P\n' -o -printf '%y %P\n' \)) |
-      iconv -f CP1251 -t UTF-8 | LC_ALL=C sort
+      LC_ALL=C sort
     local key
     for key in 'HKCU\Software\Notebook Demo' 'HKLM\Software\Notebook Demo' \
                'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'; do
@@ -162,22 +158,21 @@ check_files() {
   for pkg in "$@"; do
     while IFS= read -r rel; do
       [[ $rel == setup.tmp ]] && continue
-      if ! cmp -s "$PACKAGES/$pkg/$rel" "$(unix_name "$APP/$rel")"; then
+      if ! cmp -s "$PACKAGES/$pkg/$rel" "$APP/$rel"; then
         echo "       differs or missing: $rel"
         failures=$((failures + 1))
       fi
     done < <(cd "$PACKAGES/$pkg" && find . -type f -printf '%P\n')
   done
   check "the packages' files arrived byte for byte" test "$failures" = 0
-  check "notebook.exe is the build's program" cmp -s "$SOWELL_BIN/notebook.exe" "$(unix_name "$APP/notebook.exe")"
-  check "Reapwell.exe is the build's uninstaller" cmp -s "$SOWELL_BIN/Reapwell.exe" "$(unix_name "$APP/Reapwell.exe")"
+  check "notebook.exe is the build's program" cmp -s "$SOWELL_BIN/notebook.exe" "$APP/notebook.exe"
+  check "Reapwell.exe is the build's uninstaller" cmp -s "$SOWELL_BIN/Reapwell.exe" "$APP/Reapwell.exe"
   check "[DelFiles] removed setup.tmp" absent "$APP/setup.tmp"
   check "[RunApp] ran notebook /register in the install folder" \
-    grep -qE '^Notebook registered [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}'$'\r''$' "$(unix_name "$APP/registered.txt")"
+    grep -qE '^Notebook registered [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}'$'\r''$' "$APP/registered.txt"
   local want got
   want=$( (package_entries "$@" | grep -v '^setup.tmp$'; printf '%s\n' Reapwell.exe install.log registered.txt) | LC_ALL=C sort -u)
-  got=$(cd "$(unix_name "$APP")" && find . -mindepth 1 \( -type d -printf '%P/\n' -o -printf '%P\n' \) |
-        iconv -f CP1251 -t UTF-8 | LC_ALL=C sort)
+  got=$(cd "$APP" && find . -mindepth 1 \( -type d -printf '%P/\n' -o -printf '%P\n' \) | LC_ALL=C sort)
   check "the install folder holds exactly the chosen packages" test "$want" = "$got"
   [[ $want == "$got" ]] || show_diff "$want" "$got"
 }
@@ -186,11 +181,11 @@ check_files() {
 check_link() {
   local file=$1 want got
   want=$(printf 'target=%s\narguments=%s\nworkdir=%s\nicon=%s\ndescription=%s' "$2" "$3" "$4" "$5" "$6")
-  if [[ ! -f $(unix_name "$file") ]]; then
+  if [[ ! -f $file ]]; then
     check "shortcut $(basename "$(dirname "$file")")/${file##*/} exists" false
     return
   fi
-  got=$("$WINE_RUN" "$LNK_READER" "$(winpath "$(unix_name "$file")")" 2>&1 | iconv -f CP1251 -t UTF-8 | tr -d '\r')
+  got=$("$WINE_RUN" "$LNK_READER" "$(winpath "$file")" 2>&1 | iconv -f CP1251 -t UTF-8 | tr -d '\r')
   check "shortcut $(basename "$(dirname "$file")")/${file##*/} reads as made" test "$want" = "$got"
   [[ $want == "$got" ]] || show_diff "$want" "$got"
 }
@@ -234,7 +229,7 @@ EOF2
 LOG=$APP/install.log
 # The log in UTF-8 without line ends, for the record checks.
 # Binary registry data is stored as its raw bytes; its zero bytes are left out here.
-log_text() { iconv -f CP1251 -t UTF-8 "$(unix_name "$LOG")" | tr -d '\r\0'; }
+log_text() { iconv -f CP1251 -t UTF-8 "$LOG" | tr -d '\r\0'; }
 # log_section NAME: the section's record lines in file order.
 log_section() { log_text | awk -v s="[$1]" '/^\[/ {on = ($0 == s); next} on && NF' ; }
 log_keys() { log_section "$1" | sed 's/=$//'; }
@@ -256,11 +251,11 @@ in_app() {
 # Format checks that hold for every log the setup program writes.
 check_log_form() {
   local raw
-  raw=$(unix_name "$LOG")
+  raw=$LOG
   check "install.log exists" test -f "$raw"
   check "install.log: every line ends with CR LF" \
     bash -c "[[ \$(tail -c 2 '$raw' | od -An -c | tr -d ' ') == '\\r\\n' ]] && ! sed 's/\\r\$//' '$raw' | grep -q \$'\\r'"
-  check "install.log: code page 1251 (the Cyrillic bytes)" grep -qF "$(unix_name "1=Удаление $N")"$'\r' "$raw"
+  check "install.log: code page 1251 (the Cyrillic bytes)" grep -qF "$(iconv -f UTF-8 -t CP1251 <<<"1=Удаление $N")"$'\r' "$raw"
   check "install.log: no UTF-8 text" bash -c "! grep -qF 'Удаление' '$raw'"
   # A new record goes in after the empty line that ends the section before it,
   # so only the first header is sure to follow an empty line.
@@ -334,7 +329,7 @@ EOF2
 # names, and so the install folder that holds it.
 check_after() {
   local before=$1 after=$2 size want
-  size=$(stat -c %s "$(unix_name "$APP/registered.txt")" 2>/dev/null || echo missing)
+  size=$(stat -c %s "$APP/registered.txt" 2>/dev/null || echo missing)
   want=$(printf '%s\n' "> d Trip/$N" "> f Trip/$N/registered.txt $size")
   local got
   got=$(diff "$before" "$after" | grep '^[<>]' || true)

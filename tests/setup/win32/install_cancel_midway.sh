@@ -8,10 +8,9 @@ load_ids "$SOURCE_DIR/setup/wizard_ids.h"
 
 NAME="CxlCancel Test"
 INSTALL_WIN='C:\CxlCancel\Программа'
-INSTALL=$(unix_name "$DRIVE_C/CxlCancel/Программа")
-# Log keys are 1251 bytes; compare them as bytes.
+INSTALL=$DRIVE_C/CxlCancel/Программа
+# Paths are compared as bytes.
 export LC_ALL=C
-INSTALL_WIN_A=$(unix_name "$INSTALL_WIN")
 UNINSTALL_KEY="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$NAME"
 # Left from an earlier failed run, the program group would not count as created by this one.
 cleanup() {
@@ -132,7 +131,7 @@ check "the log is well formed" test -z "$faults"
 # Every logged file is there, whole but the one cut short; every logged folder is there.
 bad_files=0
 while IFS= read -r key; do
-  member=${key#"$INSTALL_WIN_A\\"}
+  member=${key#"$INSTALL_WIN\\"}
   unix=$(unix_of "$key") || { echo "  key outside drive C: $key"; bad_files=$((bad_files + 1)); continue; }
   [[ ${member//\\//} == "$BIG" && -f $unix ]] && continue
   if ! cmp -s "$unix" "$PKG/${member//\\//}"; then
@@ -151,13 +150,13 @@ check "every logged folder on drive C exists" test "$bad_dirs" = 0
 # uninstaller, which the log names in other ways. The member being written
 # when Cancel came is recorded as the program ends, so the uninstaller finds it.
 listed=$(log_keys "$LOG" CopyFiles | while IFS= read -r k; do
-  k=${k#"$INSTALL_WIN_A\\"}
+  k=${k#"$INSTALL_WIN\\"}
   echo "${k//\\//}"
 done | sort)
 present_files=$(cd "$INSTALL" && find . -type f | sed 's:^\./::' | sort)
 unlisted=$(comm -13 <(echo "$listed") <(echo "$present_files") | grep -vx -e install.log -e Reapwell.exe || true)
 last_logged=$(log_keys "$LOG" CopyFiles | tail -2 | head -1)
-last_logged=${last_logged#"$INSTALL_WIN_A\\"}
+last_logged=${last_logged#"$INSTALL_WIN\\"}
 last_logged=${last_logged//\\//}
 next_member=""
 for ((m = 0; m < TOTAL; m++)); do
@@ -171,7 +170,7 @@ done
 echo "installed but not logged: ${unlisted:-nothing} ($(stat -c %s "$INSTALL/$BIG" 2>/dev/null || echo no) of $(stat -c %s "$PKG/$BIG") bytes of $BIG)"
 check "every installed file is in the log" test -z "$unlisted"
 check "the last record is the member that followed the last whole one ($next_member)" \
-  test "$(log_keys "$LOG" CopyFiles | tail -1)" = "$INSTALL_WIN_A\\${next_member//\//\\}"
+  test "$(log_keys "$LOG" CopyFiles | tail -1)" = "$INSTALL_WIN\\${next_member//\//\\}"
 check "it is the big one, cut short" test "$(stat -c %s "$INSTALL/$BIG" 2>/dev/null || echo 0)" -lt "$(stat -c %s "$PKG/$BIG")"
 check "the uninstaller is in the install folder" test -f "$INSTALL/Reapwell.exe"
 check "the uninstall entry is registered" reg_has_key "$UNINSTALL_KEY"

@@ -1,22 +1,22 @@
 # Helpers of the installation end-to-end tests, on top of the uninstaller's
-# (check, finish, registry look-ups, unix_name).
+# (check, finish, registry look-ups).
 source "$SOURCE_DIR/tests/uninstall/e2e/reap_lib.sh"
 
 # The archive writer the build compiles for this machine.
 RARWRITER=$(dirname "$SOWELL_BIN")/examples/host/rarwriter
 [[ -x $RARWRITER ]] || fail "the host archive writer is not built ($RARWRITER)"
 
-# The Unix path of a Windows path on drive C. Log keys are in code page 1251,
-# as Wine's Unix names are, so the bytes carry over unchanged.
+# The Unix path of a Windows path on drive C (UTF-8, as log_keys gives it and
+# as Wine names Unix files here).
 unix_of() {
   local p=${1//\\//}
   [[ ${p:0:2} == C: || ${p:0:2} == c: ]] || return 1
   printf '%s' "$DRIVE_C${p:2}"
 }
 
-# log_keys LOG SECTION: the keys of a section, one a line, without CR.
+# log_keys LOG SECTION: the keys of a section, one a line, without CR, in UTF-8.
 log_keys() {
-  tr -d '\r' <"$1" | awk -v sec="[$2]" '
+  iconv -f CP1251 -t UTF-8 "$1" | tr -d '\r' | awk -v sec="[$2]" '
     /^\[.*\]$/ { cur = $0; next }
     cur == sec && index($0, "=") { print substr($0, 1, index($0, "=") - 1) }'
 }

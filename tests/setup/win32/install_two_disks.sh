@@ -15,11 +15,10 @@ DRIVE=$WINEPREFIX/dosdevices/r:
 [[ ! -e $DRIVE && ! -L $DRIVE ]] || fail "drive R: is already taken in the prefix"
 insert() { ln -sfn "$WORK_DIR/$1" "$DRIVE"; }
 NAME="Записная книжка Плюс"
-UNINSTALL_KEY=$(unix_name "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$NAME")
-NAME_A=$(unix_name "$NAME")
+UNINSTALL_KEY="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$NAME"
 cleanup() {
   rm -f "$DRIVE"
-  rm -rf "$DRIVE_C/CxlDisks" "$DRIVE_C"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/"$NAME_A"
+  rm -rf "$DRIVE_C/CxlDisks" "$DRIVE_C"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/"$NAME"
   wine_quiet reg delete "$UNINSTALL_KEY" /f || true
   wine_quiet reg delete 'HKCU\Software\Notebook Demo' /f || true
   wine_quiet reg delete 'HKLM\Software\Notebook Demo' /f || true
@@ -28,10 +27,10 @@ trap cleanup EXIT
 cleanup
 insert disk1
 
-# members ARCHIVE: the archive's members as Unix paths under the install folder (1251).
-members() { LC_ALL=C.UTF-8 bsdtar -tf "$WORK_DIR/$1" | sed 's:/$::' | iconv -f UTF-8 -t CP1251; }
+# members ARCHIVE: the archive's members as Unix paths under the install folder.
+members() { LC_ALL=C.UTF-8 bsdtar -tf "$WORK_DIR/$1" | sed 's:/$::'; }
 # member_data ARCHIVE MEMBER: a member's contents.
-member_data() { LC_ALL=C.UTF-8 bsdtar -xOf "$WORK_DIR/$1" "$(iconv -f CP1251 -t UTF-8 <<<"$2")"; }
+member_data() { LC_ALL=C.UTF-8 bsdtar -xOf "$WORK_DIR/$1" "$2"; }
 
 # install FOLDER SCRIPT_AFTER_START: walks the wizard in English with every
 # package and runs the rest of the driver script given.
@@ -59,7 +58,7 @@ wait-exit 10000 0
 EOF2
   DRIVER=$!
 }
-not_in_log() { ! grep -qF "$1" "$2"; }
+not_in_log() { ! iconv -f CP1251 -t UTF-8 "$2" | grep -qF "$1"; }
 HS=$(winpath "$WORK_DIR")
 D2="Вставьте диск 2 и нажмите кнопку ОК"
 D1="Вставьте диск 1 и нажмите кнопку ОК."

@@ -6,15 +6,15 @@ source "$SOURCE_DIR/tests/uninstall/e2e/reap_lib.sh"
 
 APP=$ROOT/App
 rm -rf "$ROOT"
-mkdir -p "$APP/bin" "$(unix_name "$APP/Данные")" "$APP/dir.tmp" "$ROOT/Menu/ReapTest App" "$ROOT/Desktop" "$ROOT/tools" "$ROOT/Other"
+mkdir -p "$APP/bin" "$APP/Данные" "$APP/dir.tmp" "$ROOT/Menu/ReapTest App" "$ROOT/Desktop" "$ROOT/tools" "$ROOT/Other"
 for f in bin/tool.exe readonly.txt hidden.dat Данные/Записи.txt a=b.txt held.dll x.tmp y.tmp guide.hlp guide.gid \
          guide.fts shared3.dll shared1.dll dir.tmp/inside.txt; do
-  echo "$f" >"$(unix_name "$APP/$f")"
+  echo "$f" >"$APP/$f"
 done
 cp /usr/share/wine/fonts/courier.ttf "$APP/reaptest.ttf"
 cp "$TESTS_BIN/com_test_server.dll" "$APP/testcom.dll"
 cp "$TESTS_BIN/marker.exe" "$TESTS_BIN/holder.exe" "$ROOT/tools/"
-echo lnk >"$(unix_name "$ROOT/Menu/ReapTest App/Удалить ReapTest App.lnk")"
+echo lnk >"$ROOT/Menu/ReapTest App/Удалить ReapTest App.lnk"
 echo lnk >"$ROOT/Desktop/Notebook.lnk"
 echo pif >"$ROOT/Desktop/Notebook.pif"
 echo other >"$ROOT/Desktop/Other.lnk"

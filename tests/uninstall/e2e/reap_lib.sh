@@ -17,11 +17,9 @@ check() {
     FAILURES=$((FAILURES + 1))
   fi
 }
-# Wine names Unix files in the locale's code page (1251 here): a path with
-# Cyrillic letters must be spelled so on the Unix side.
-unix_name() { iconv -f UTF-8 -t CP1251 <<<"$1"; }
-absent() { [[ ! -e $(unix_name "$1") ]]; }
-present() { [[ -e $(unix_name "$1") ]]; }
+# Wine names Unix files in UTF-8 here, so a path reads the same on both sides.
+absent() { [[ ! -e $1 ]]; }
+present() { [[ -e $1 ]]; }
 
 wine_quiet() { "$WINE_RUN" "$@" >/dev/null 2>&1; }
 

@@ -46,16 +46,10 @@ TEST(RarFixturesThroughLibrary, ExtractsStoredMembersAndRefusesTheRest) {
   UnrarLibrary lib;
   ASSERT_TRUE(lib.complete());
   TempDir work;
+  // Member names that code page 1251 cannot spell are created under their
+  // own names, as on NTFS: every stored member must come out.
   std::string table = fixtures::CheckAll(
-      [&](const std::string& a, const std::string& d) { return ExtractWithLibrary(lib, a, d); },
-      work.Path(), [](const std::string& utf8) {
-        int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-        std::wstring w(static_cast<size_t>(n), L'\0');
-        MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, w.data(), n);
-        BOOL lost = FALSE;
-        WideCharToMultiByte(1251, WC_NO_BEST_FIT_CHARS, w.c_str(), -1, nullptr, 0, nullptr, &lost);
-        return !lost;
-      });
+      [&](const std::string& a, const std::string& d) { return ExtractWithLibrary(lib, a, d); }, work.Path());
   std::cout << table;
 }
 
