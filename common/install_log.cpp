@@ -44,6 +44,23 @@ std::string ProtectValue(std::string_view value) {
   return v;
 }
 
+bool PathRecordReadsBack(std::string_view path) {
+  auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  // The reader trims the line's start, drops comment lines and ends lines at
+  // CR; LF it drops wherever it stands.
+  if (path.empty() || static_cast<unsigned char>(path.front()) <= 32 || path.front() == ';' ||
+      path.find_first_of("\r\n") != std::string_view::npos) {
+    return false;
+  }
+  // It removes blanks and tabs on both sides of the line's first "=", which is
+  // the record's own when the path holds none. Nothing follows the record's
+  // "=", so no quotes are ever stripped.
+  size_t eq = path.find('=');
+  if (eq == std::string_view::npos) return !blank(path.back());
+  if (eq == 0) return true;
+  return !blank(path[eq - 1]) && (eq + 1 >= path.size() || !blank(path[eq + 1]));
+}
+
 Record ShortcutRecord(std::string_view shortcutPath) { return Simple(kShortcuts, shortcutPath); }
 Record CreateKeyRecord(std::string_view registryPath) { return Simple(kCreateKeys, registryPath); }
 Record CreateDirRecord(std::string_view folderPath) { return Simple(kCreateDirs, folderPath); }

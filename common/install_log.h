@@ -93,6 +93,12 @@ Record StringRecord(int number, std::string_view text);
 std::optional<Record> AddRegRecord(std::string_view keyPath, std::string_view valueName,
                                    std::string_view data);
 
+// Whether a record that has `path` as its key and no value (CopyFiles,
+// CreateDirs, Shortcuts) reads back as exactly `path`: the reader trims the
+// line, removes blanks around the first "=" and drops comment lines, so some
+// names the file system holds cannot be recorded as they stand.
+bool PathRecordReadsBack(std::string_view path);
+
 // The value as the uninstaller's reader will return it: a value with blanks
 // at its ends or enclosed in quotes is enclosed in one more pair of quotes,
 // which the reader removes; line breaks become blanks.

@@ -233,3 +233,16 @@ TEST(InstallLogCompose, StringTextsStayOnOneLineAndSurviveTheReader) {
   EXPECT_EQ(ProtectValue("\""), "\"");
   EXPECT_EQ(ProtectValue(""), "");
 }
+
+TEST(InstallLogCompose, PathRecordsReadBackUnlessTheReaderWouldChangeThem) {
+  for (std::string path : {"C:\\App\\a.txt", "C:\\App\\a=b.txt", "C:\\App\\a==b", "C:\\App\\x=",
+                           "C:\\App\\a b", "C:\\App\\'q'", "\\\\srv\\share\\f", "C:\\a=b ", "[C:\\a]"}) {
+    EXPECT_TRUE(PathRecordReadsBack(path)) << path;
+  }
+  // Blanks beside the first "=" (the record's own when the path holds none),
+  // control characters at the start, comments, line breaks.
+  for (std::string path : {"C:\\App\\a =b.txt", "C:\\App\\a= b.txt", "C:\\App\\a\t=b", "C:\\App\\a ",
+                           " C:\\a", ";C:\\a", "C:\\a\rb", "C:\\a\nb", "", "C:\\a\t"}) {
+    EXPECT_FALSE(PathRecordReadsBack(path)) << path;
+  }
+}

@@ -26,6 +26,13 @@ std::optional<std::string> AsRead(const std::string& key, const std::string& val
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
 
+  // A path record reads back as written exactly when the composer says so.
+  if (!text.empty() && text.find_first_of("\r\n") == std::string::npos) {
+    std::optional<std::string> read = AsRead(text, "");
+    bool back = read && !sectionini::IsSectionHeader(*read) && EntryPath(*read) == text;
+    Check(PathRecordReadsBack(text) == back);
+  }
+
   std::string path = EntryPath(text);
   Check(text.compare(0, path.size(), path) == 0);
   Check(EntryName(text).size() <= text.size());
