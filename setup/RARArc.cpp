@@ -37,6 +37,7 @@ struct TRAR::Library {
     SetChangeVolProc = Bind<decltype(SetChangeVolProc)>(module.get(), "RARSetChangeVolProc");
     SetProcessDataProc = Bind<decltype(SetProcessDataProc)>(module.get(), "RARSetProcessDataProc");
     SetPassword = Bind<decltype(SetPassword)>(module.get(), "RARSetPassword");
+    ReadHeaderEx = Bind<decltype(ReadHeaderEx)>(module.get(), "RARReadHeaderEx");
   }
   bool Complete() const {
     return module.get() && Open && Close && ReadHeader && Process && SetChangeVolProc &&
@@ -51,6 +52,8 @@ struct TRAR::Library {
   void(__stdcall* SetChangeVolProc)(HANDLE, CHANGEVOLPROC) = nullptr;
   void(__stdcall* SetProcessDataProc)(HANDLE, PROCESSDATAPROC) = nullptr;
   void(__stdcall* SetPassword)(HANDLE, char*) = nullptr;
+  // Optional: libraries without it give names in the OEM code page only.
+  int(__stdcall* ReadHeaderEx)(HANDLE, RARHeaderDataEx*) = nullptr;
 };
 
 namespace {
@@ -83,6 +86,17 @@ class CurrentComponent {
  private:
   TRAR* previous_;
 };
+
+// The member codes after which the library has moved past the member, so
+// the next one can be extracted: bad data, a kind of member it refuses (a
+// link, an unknown method), a file it cannot create, a missing password.
+bool MemberOnlyFailure(int code) { return code == 12 || code == 14 || code == 16 || code == 22; }
+
+void CopyCut(const char* from, char* to, size_t size) {
+  const size_t n = strnlen(from, size - 1);
+  std::memcpy(to, from, n);
+  to[n] = '\0';
+}
 
 }  // namespace
 
@@ -133,6 +147,37 @@ int __stdcall TRAR::DataCallback(unsigned char* addr, int size) {
   }
 }
 
+int TRAR::ReadHeader(HANDLE archive, RARHeaderData& header) {
+  currentNameW_.clear();
+  if (!library_->ReadHeaderEx) return library_->ReadHeader(archive, &header);
+  // Room to spare: a library of a later version may fill a longer record.
+  struct {
+    RARHeaderDataEx ex;
+    unsigned spare[1024];
+  } record{};
+  record.ex.CmtBuf = header.CmtBuf;
+  record.ex.CmtBufSize = header.CmtBufSize;
+  const int read = library_->ReadHeaderEx(archive, &record.ex);
+  if (read != 0) return read;
+  const RARHeaderDataEx& ex = record.ex;
+  CopyCut(ex.ArcName, header.ArcName, sizeof header.ArcName);
+  CopyCut(ex.FileName, header.FileName, sizeof header.FileName);
+  header.Flags = ex.Flags;
+  header.PackSize = ex.PackSizeHigh ? 0xFFFFFFFFu : ex.PackSize;
+  header.UnpSize = ex.UnpSizeHigh ? 0xFFFFFFFFu : ex.UnpSize;
+  header.HostOS = ex.HostOS;
+  header.FileCRC = ex.FileCRC;
+  header.FileTime = ex.FileTime;
+  header.UnpVer = ex.UnpVer;
+  header.Method = ex.Method;
+  header.FileAttr = ex.FileAttr;
+  header.CmtSize = ex.CmtSize;
+  header.CmtState = ex.CmtState;
+  const size_t room = sizeof ex.FileNameW / sizeof *ex.FileNameW;
+  currentNameW_.assign(ex.FileNameW, wcsnlen(ex.FileNameW, room));
+  return 0;
+}
+
 int TRAR::Process(HANDLE archive, int operation, char* destPath) {
   pending_ = nullptr;
   const int code = library_->Process(archive, operation, destPath, nullptr);
@@ -141,11 +186,14 @@ int TRAR::Process(HANDLE archive, int operation, char* destPath) {
 }
 
 bool TRAR::Extract() {
+  endCode_ = 0;
   if (!loaded_) {
+    endCode_ = kErrorNotLoaded;
     RaiseError(kErrorNotLoaded);
     return false;
   }
   if (ArchiveName.empty()) {
+    endCode_ = 13;
     RaiseError(13);
     return false;
   }
@@ -164,7 +212,8 @@ bool TRAR::Extract() {
   char* destPath = destination.empty() ? nullptr : destination.data();
 
   if (open.OpenResult != 0) {
-    RaiseError(static_cast<int>(open.OpenResult));
+    endCode_ = static_cast<int>(open.OpenResult);
+    RaiseError(endCode_);
     return false;
   }
   if (open.CmtState == 1 && OnComment) OnComment(this, *comment_);
@@ -176,10 +225,12 @@ bool TRAR::Extract() {
     header.CmtBuf = comment_->CmtBuf;
     header.CmtBufSize = kCommentBufferSize;
     pending_ = nullptr;
-    const int read = lib.ReadHeader(archive.get(), &header);  // may ask for a volume
+    const int read = ReadHeader(archive.get(), header);  // may ask for a volume
     if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
     if (read != 0) {
       if (read == 12) RaiseError(12);
+      // The end of the archive is the normal way out; anything else cut it short.
+      if (read != 10) endCode_ = read;
       return result;
     }
     const std::string name(header.FileName, strnlen(header.FileName, sizeof header.FileName));
@@ -190,6 +241,7 @@ bool TRAR::Extract() {
     if (!filesToExtract_.empty() && !Listed(name)) {
       const int skipped = Process(archive.get(), 0, nullptr);
       if (skipped != 0) {
+        endCode_ = skipped;
         RaiseError(skipped);
         return false;
       }
@@ -207,7 +259,10 @@ bool TRAR::Extract() {
     if (code != 0) {
       result = false;
       RaiseError(code);
-      if (code != 16 && code != 12) return result;
+      if (!MemberOnlyFailure(code)) {
+        endCode_ = code;
+        return result;
+      }
     }
   }
 }

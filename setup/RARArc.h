@@ -44,6 +44,13 @@ class TRAR {
   bool Extract();
 
   bool LoadedDLL() const { return loaded_; }
+  // The current member's name in UTF-16 when the library gives it (through
+  // its extended header), else empty: the short header's name is in the OEM
+  // code page, which cannot spell every name an archive holds.
+  const std::wstring& CurrentNameW() const { return currentNameW_; }
+  // What ended the last Extract before the end of its archive: the open,
+  // header or member code, or 0 when it reached the end or was stopped.
+  int EndCode() const { return endCode_; }
   // Member names to extract (empty: all); kept sorted, compared ignoring case.
   const std::vector<std::string>& FilesToExtract() const { return filesToExtract_; }
   void SetFilesToExtract(const std::vector<std::string>& names);
@@ -67,11 +74,14 @@ class TRAR {
   static int __stdcall DataCallback(unsigned char* addr, int size);
   void RaiseError(int code);
   int Process(HANDLE archive, int operation, char* destPath);
+  int ReadHeader(HANDLE archive, RARHeaderData& header);
   bool Listed(const std::string& name) const;
 
   std::unique_ptr<Library> library_;
   bool loaded_ = false;
   std::vector<std::string> filesToExtract_;
+  std::wstring currentNameW_;
+  int endCode_ = 0;
   int32_t ExtractPosition = 0;
   // An exception from an event inside a library callback waits here: it
   // cannot travel through the library's frames, so it is thrown after the call.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "setup/RARArc.h"
+#include "setup/member_log.h"
 #include "setup/setup_description.h"
 
 class TIniFile32;
@@ -50,8 +51,18 @@ class TExtractionHandlers {
   // find it in the log. Never throws.
   void LogUnfinishedMember();
 
+  // Members that could not be extracted or recorded (the user went on past them).
+  int FailedMembers() const { return failed_; }
+
  private:
+  bool Logging() const { return inst_.SupportUninstall && Log; }
+  // Writes the folders the member's extraction created.
+  void LogCreatedFolders(const TMemberLog::TOutcome& outcome);
+  void AskAboutFailure(const std::string& name);
+
   TExtractionView& view_;
   TInst& inst_;
-  std::string unfinished_;  // the member between its start and its completion
+  TMemberLog members_;
+  bool unfinished_ = false;  // a member is between its start and its completion
+  int failed_ = 0;
 };

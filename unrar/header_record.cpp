@@ -14,22 +14,67 @@ void CopyText(const std::string& text, char* out, size_t size) {
   std::memcpy(out, text.data(), std::min(text.size(), size - 1));
 }
 
-}  // namespace
+void CopyWide(const std::string& utf8, RarWideChar* out, size_t size) {
+  std::memset(out, 0, size * sizeof *out);
+  size_t n = 0;
+  for (char32_t cp : DecodeUtf8(utf8)) {
+    const size_t units = cp >= 0x10000 ? 2 : 1;
+    if (n + units > size - 1) break;  // never half a pair
+    if (units == 2) {
+      out[n++] = static_cast<RarWideChar>(0xD800 + ((cp - 0x10000) >> 10));
+      out[n++] = static_cast<RarWideChar>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+      out[n++] = static_cast<RarWideChar>(cp);
+    }
+  }
+}
 
-void FillHeaderData(const Member& m, const std::string& volume_name, RARHeaderData& out) {
-  CopyText(volume_name, out.ArcName, sizeof out.ArcName);
-  std::string name = OemFromUtf8(m.name);
-  std::replace(name.begin(), name.end(), '/', '\\');
-  CopyText(name, out.FileName, sizeof out.FileName);
+unsigned Flags(const Member& m) {
   unsigned flags = 0;
   if (m.split_before) flags |= RHDF_SPLITBEFORE;
   if (m.split_after) flags |= RHDF_SPLITAFTER;
   if (m.encrypted) flags |= RHDF_ENCRYPTED;
   if (m.solid) flags |= RHDF_SOLID;
   if (m.is_dir) flags |= RHDF_DIRECTORY;
-  out.Flags = flags;
+  return flags;
+}
+
+std::string WindowsName(const std::string& utf8) {
+  std::string name = utf8;
+  std::replace(name.begin(), name.end(), '/', '\\');
+  return name;
+}
+
+}  // namespace
+
+void FillHeaderData(const Member& m, const std::string& volume_name, RARHeaderData& out) {
+  CopyText(volume_name, out.ArcName, sizeof out.ArcName);
+  CopyText(OemFromUtf8(WindowsName(m.name)), out.FileName, sizeof out.FileName);
+  out.Flags = Flags(m);
   out.PackSize = static_cast<unsigned>(std::min<uint64_t>(m.pack_size, 0xFFFFFFFFu));
   out.UnpSize = static_cast<unsigned>(std::min<uint64_t>(m.unp_size, 0xFFFFFFFFu));
+  out.HostOS = m.host_os;
+  out.FileCRC = m.crc;
+  out.FileTime = m.dos_time;
+  out.UnpVer = m.unp_ver;
+  out.Method = m.method;
+  out.FileAttr = m.attributes;
+  out.CmtSize = 0;
+  out.CmtState = 0;
+}
+
+void FillHeaderDataEx(const Member& m, const std::string& volume_name, RARHeaderDataEx& out) {
+  CopyText(volume_name, out.ArcName, sizeof out.ArcName);
+  // The archive name is in the caller's code page, which only the platform knows.
+  std::memset(out.ArcNameW, 0, sizeof out.ArcNameW);
+  const std::string name = WindowsName(m.name);
+  CopyText(OemFromUtf8(name), out.FileName, sizeof out.FileName);
+  CopyWide(name, out.FileNameW, sizeof out.FileNameW / sizeof *out.FileNameW);
+  out.Flags = Flags(m);
+  out.PackSize = static_cast<unsigned>(m.pack_size);
+  out.PackSizeHigh = static_cast<unsigned>(m.pack_size >> 32);
+  out.UnpSize = static_cast<unsigned>(m.unp_size);
+  out.UnpSizeHigh = static_cast<unsigned>(m.unp_size >> 32);
   out.HostOS = m.host_os;
   out.FileCRC = m.crc;
   out.FileTime = m.dos_time;

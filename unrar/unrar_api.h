@@ -30,6 +30,36 @@ struct RARHeaderData {
   unsigned int CmtState;
 };
 
+#ifdef _WIN32
+typedef wchar_t RarWideChar;
+#else
+typedef char16_t RarWideChar;  // the record's layout, for the portable core's tests
+#endif
+
+// The extended header: names of up to 1023 characters, also in UTF-16.
+struct RARHeaderDataEx {
+  char ArcName[1024];
+  RarWideChar ArcNameW[1024];
+  char FileName[1024];
+  RarWideChar FileNameW[1024];
+  unsigned int Flags;
+  unsigned int PackSize;
+  unsigned int PackSizeHigh;
+  unsigned int UnpSize;
+  unsigned int UnpSizeHigh;
+  unsigned int HostOS;
+  unsigned int FileCRC;
+  unsigned int FileTime;
+  unsigned int UnpVer;
+  unsigned int Method;
+  unsigned int FileAttr;
+  char* CmtBuf;
+  unsigned int CmtBufSize;
+  unsigned int CmtSize;
+  unsigned int CmtState;
+  unsigned int Reserved[1024];
+};
+
 struct RAROpenArchiveData {
   char* ArcName;
   unsigned int OpenMode;
@@ -63,6 +93,11 @@ static_assert(offsetof(RARHeaderData, FileAttr) == 552);
 static_assert(offsetof(RARHeaderData, CmtBuf) == 556);
 static_assert(offsetof(RARHeaderData, CmtState) == 568);
 static_assert(sizeof(RAROpenArchiveData) == 28);
+static_assert(offsetof(RARHeaderDataEx, FileName) == 3072);
+static_assert(offsetof(RARHeaderDataEx, FileNameW) == 4096);
+static_assert(offsetof(RARHeaderDataEx, Flags) == 6144);
+static_assert(offsetof(RARHeaderDataEx, CmtBuf) == 6188);
+static_assert(sizeof(RARHeaderDataEx) == 10300);
 static_assert(offsetof(RAROpenArchiveData, OpenResult) == 8);
 static_assert(offsetof(RAROpenArchiveData, CmtBuf) == 12);
 static_assert(offsetof(RAROpenArchiveData, CmtState) == 24);

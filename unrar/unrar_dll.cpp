@@ -1,4 +1,4 @@
-// The seven entry points of the published interface over the portable core.
+// The entry points of the published interface over the portable core.
 #include <windows.h>
 
 #include <cstring>
@@ -78,6 +78,24 @@ int __stdcall RARReadHeader(HANDLE h, RARHeaderData* header) {
     int r = FromHandle(h)->archive.ReadHeader(m);
     if (r != rar::kSuccess) return r;
     rar::FillHeaderData(m, FromHandle(h)->archive.VolumeName(), *header);
+    header->FileTime = DosTime(m);
+    return rar::kSuccess;
+  } catch (const std::bad_alloc&) {
+    return rar::kNoMemory;
+  } catch (...) {
+    return rar::kUnknown;
+  }
+}
+
+int __stdcall RARReadHeaderEx(HANDLE h, RARHeaderDataEx* header) {
+  if (!h || !header) return rar::kUnknown;
+  try {
+    rar::Member m;
+    int r = FromHandle(h)->archive.ReadHeader(m);
+    if (r != rar::kSuccess) return r;
+    rar::FillHeaderDataEx(m, FromHandle(h)->archive.VolumeName(), *header);
+    MultiByteToWideChar(CP_ACP, 0, header->ArcName, -1, header->ArcNameW,
+                        static_cast<int>(sizeof header->ArcNameW / sizeof *header->ArcNameW) - 1);
     header->FileTime = DosTime(m);
     return rar::kSuccess;
   } catch (const std::bad_alloc&) {

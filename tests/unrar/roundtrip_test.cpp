@@ -100,6 +100,33 @@ INSTANTIATE_TEST_SUITE_P(Formats, RoundTrip,
                                            Case{5, 0, false, false}, Case{4, 30000, false, false},
                                            Case{4, 30000, true, false}, Case{5, 30000, false, false}));
 
+TEST(RoundTripLinks, LinksAreRefusedAndTheMembersAroundThemExtracted) {
+  for (int format : {4, 5}) {
+    SCOPED_TRACE(format);
+    TempDir dir;
+    rarwriter::Options o;
+    o.format = format;
+    rarwriter::Entry link{"link", false, "a.txt", 1600000000, 0};
+    link.is_link = true;
+    std::vector<rarwriter::Entry> entries{{"a.txt", false, "aaa", 1600000000, 0}, link,
+                                          {"b.txt", false, "bbb", 1600000000, 0}};
+    std::string archive = SaveVolumes(rarwriter::Write("pkg.rar", entries, o), dir.Path());
+    std::filesystem::create_directory(dir.File("out"));
+    Extracted x = ExtractAll(archive, dir.File("out"));
+    EXPECT_EQ(x.codes, (std::vector<int>{0, rar::kUnknownFormat, 0}));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir.File("out/link"))));
+    // Another reader sees a symbolic link too.
+    if (std::system("bsdtar --version > /dev/null 2>&1") == 0) {
+      std::string listing = dir.File("listing");
+      std::string command = "bsdtar -tvf '" + archive + "' > '" + listing + "'";
+      ASSERT_EQ(std::system(command.c_str()), 0);
+      std::ifstream in(listing);
+      std::string text((std::istreambuf_iterator<char>(in)), {});
+      EXPECT_NE(text.find("\nl"), std::string::npos) << text;
+    }
+  }
+}
+
 TEST(RoundTripBsdtar, BsdtarExtractsTheSameFromBothFormats) {
   if (std::system("bsdtar --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no bsdtar";
   for (int format : {4, 5}) {

@@ -1,7 +1,11 @@
 // rarwriter [--rar5] [--volume-size BYTES] [--old-names] [--oem-names]
 //           [--comment TEXT] ARCHIVE.rar FOLDER
+// rarwriter [options] --list LIST ARCHIVE.rar
 // Packs the contents of FOLDER (folders first, names sorted) as stored members
-// and prints the names of the volumes written.
+// and prints the names of the volumes written. With --list the members are
+// the lines of LIST, in order, tab-separated: "d NAME" a folder, "f NAME FILE"
+// a file with the contents of FILE, "l NAME TARGET" a symbolic link; names in
+// UTF-8 are taken as they stand, so they may hold what no folder on disk can.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -9,6 +13,7 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -50,9 +55,46 @@ void Collect(const fs::path& root, const fs::path& dir, std::vector<rarwriter::E
   }
 }
 
+std::string ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + p.string());
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::vector<rarwriter::Entry> ReadList(const fs::path& list) {
+  std::vector<rarwriter::Entry> out;
+  std::istringstream lines(ReadFile(list));
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.empty()) continue;
+    std::vector<std::string> f;
+    size_t start = 0;
+    for (size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+      f.push_back(line.substr(start, tab - start));
+    f.push_back(line.substr(start));
+    rarwriter::Entry e;
+    e.mtime = 1600000000;
+    if (f.size() == 2 && f[0] == "d") {
+      e.is_dir = true;
+    } else if (f.size() == 3 && f[0] == "f") {
+      e.data = ReadFile(fs::path(list).parent_path() / f[2]);
+    } else if (f.size() == 3 && f[0] == "l") {
+      e.is_link = true;
+      e.data = f[2];
+    } else {
+      throw std::runtime_error("bad list line: " + line);
+    }
+    e.name = f[1];
+    out.push_back(std::move(e));
+  }
+  return out;
+}
+
 int Usage() {
   std::cerr << "usage: rarwriter [--rar5] [--volume-size BYTES] [--old-names] [--oem-names]"
-               " [--comment TEXT] ARCHIVE.rar FOLDER\n";
+               " [--comment TEXT] (ARCHIVE.rar FOLDER | --list LIST ARCHIVE.rar)\n";
   return 2;
 }
 
@@ -61,9 +103,11 @@ int Usage() {
 int main(int argc, char** argv) {
   rarwriter::Options options;
   std::vector<std::string> args;
+  std::string list;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "--rar5") options.format = 5;
+    else if (a == "--list" && i + 1 < argc) list = argv[++i];
     else if (a == "--old-names") options.old_volume_names = true;
     else if (a == "--oem-names") options.oem_names = true;
     else if (a == "--volume-size" && i + 1 < argc) options.volume_size = std::stoull(argv[++i]);
@@ -71,10 +115,11 @@ int main(int argc, char** argv) {
     else if (a.rfind("--", 0) == 0) return Usage();
     else args.push_back(a);
   }
-  if (args.size() != 2 || !fs::is_directory(args[1])) return Usage();
+  if (list.empty() ? args.size() != 2 || !fs::is_directory(args[1]) : args.size() != 1) return Usage();
   try {
     std::vector<rarwriter::Entry> entries;
-    Collect(args[1], args[1], entries);
+    if (list.empty()) Collect(args[1], args[1], entries);
+    else entries = ReadList(list);
     for (const auto& v : rarwriter::Write(args[0], entries, options)) {
       std::ofstream out(v.name, std::ios::binary | std::ios::trunc);
       out << v.bytes;

@@ -152,13 +152,15 @@ class Writer {
     if (e.is_dir) flags |= 0xE0;
     if (unicode) flags |= 0x0200;
     uint32_t attributes = e.attributes ? e.attributes : (e.is_dir ? 0x10 : 0x20);
+    // A link is a member of a Unix host whose mode says so.
+    if (e.is_link) attributes = 0xA1FF;
     std::string h;
     h += p.service ? '\x7a' : '\x74';
     Le(h, flags, 2);
     Le(h, 32 + name.size(), 2);
     Le(h, p.size, 4);
     Le(h, e.data.size(), 4);
-    h += static_cast<char>(o_.oem_names ? 0 : 2);  // MS-DOS or Win32
+    h += static_cast<char>(e.is_link ? 3 : o_.oem_names ? 0 : 2);  // Unix, MS-DOS or Win32
     Le(h, p.crc, 4);
     Le(h, DosTime(e.mtime), 4);
     h += static_cast<char>(29);
@@ -176,9 +178,23 @@ class Writer {
     uint64_t flags = 0x0002;
     if (p.before) flags |= 0x0008;
     if (p.after) flags |= 0x0010;
+    // A link carries its target in a redirection record (type 5, Unix link).
+    std::string extra;
+    if (e.is_link && !p.service) {
+      std::string record;
+      VInt(record, 5);
+      VInt(record, 1);
+      VInt(record, 0);
+      VInt(record, e.data.size());
+      record += e.data;
+      VInt(extra, record.size());
+      extra += record;
+      flags |= 0x0001;
+    }
     std::string body;
     VInt(body, p.service ? 3 : 2);
     VInt(body, flags);
+    if (!extra.empty()) VInt(body, extra.size());
     VInt(body, p.size);
     VInt(body, (e.is_dir ? 0x0001 : 0) | (p.service ? 0 : 0x0002) | 0x0004);
     VInt(body, e.data.size());
@@ -189,6 +205,7 @@ class Writer {
     VInt(body, 0);  // Windows
     VInt(body, name.size());
     body += name;
+    body += extra;
     return Seal5(body);
   }
 

@@ -15,6 +15,7 @@ struct Entry {
   std::string data;
   int64_t mtime = 0;        // seconds since 1970, UTC
   uint32_t attributes = 0;  // Windows attributes; 0 gives the usual ones
+  bool is_link = false;     // a symbolic link; `data` is its target
 };
 
 struct Options {

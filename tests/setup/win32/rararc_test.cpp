@@ -4,12 +4,16 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "setup/RARArc.h"
 #include "setup/extraction_handlers.h"
 #include "setup/extraction_view_win32.h"
+#include "common/install_log.h"
+#include "common/win32_handles.h"
 #include "setup/inifiles32.h"
 #include "tests/common/temp_dir.h"
 #include "tools/rarwriter/rar_writer.h"
@@ -214,26 +218,126 @@ TEST_F(RarComponent, FailedMemberAsksTheQuestionAndOkGoesOn) {
   EXPECT_EQ(view_.ended, 1);  // Cancel ends the program
 }
 
-TEST_F(RarComponent, OtherFailuresEndTheArchive) {
-  std::string archive = Archive({File("a.txt", "packed"), File("b.txt")});
-  std::string bytes;
-  {
-    std::ifstream in(archive, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
+TEST_F(RarComponent, RefusedMembersLetTheRestThroughInAVolumeSet) {
+  for (int format : {4, 5}) {
+    SCOPED_TRACE(format);
+    const std::string dest = dest_ + "\\" + std::to_string(format);
+    std::filesystem::create_directory(dest);
+    rar_.TargetDir = dest;
+    handlers_.InstallDir = dest + "\\";
+    TIniFile32 log(dir_.File("install" + std::to_string(format) + ".log"));
+    inst_.SupportUninstall = true;
+    handlers_.Log = &log;
+    view_.questions.clear();
+    errors_.clear();
+    rarwriter::Entry link = File("link", "big.bin");
+    link.is_link = true;
+    rarwriter::Options o;
+    o.format = format;
+    o.volume_size = 30000;
+    rar_.ArchiveName = Archive({File("big.bin", std::string(70000, 'x')), link, File("c.txt"),
+                                File("sub/d.txt"), Dir("sub")},
+                               o);
+    EXPECT_FALSE(rar_.Extract());  // a member failed
+    EXPECT_EQ(rar_.EndCode(), 0);  // yet the archive was read to its end
+    EXPECT_EQ(errors_, std::vector<int>{14});
+    EXPECT_EQ(view_.questions, std::vector<std::string>{"link - Ошибка распаковки !|Продолжить установку ?"});
+    const std::string sub = std::to_string(format) + "\\";
+    EXPECT_TRUE(Exists(sub + "big.bin"));
+    EXPECT_FALSE(Exists(sub + "link"));
+    EXPECT_TRUE(Exists(sub + "c.txt"));
+    EXPECT_TRUE(Exists(sub + "sub\\d.txt"));
+    std::vector<std::string> dirs, files;
+    log.ReadSectionValues("CreateDirs", &dirs);
+    log.ReadSectionValues("CopyFiles", &files);
+    // The folder that d.txt needed is on record once, though its own entry came later.
+    EXPECT_EQ(dirs, std::vector<std::string>{dest + "\\sub="});
+    EXPECT_EQ(files, (std::vector<std::string>{dest + "\\big.bin=", dest + "\\c.txt=", dest + "\\sub\\d.txt="}));
   }
-  const size_t h = 20;  // the first file header
-  bytes[h + 25] = '\x33';  // method: compressed
-  const size_t size = static_cast<unsigned char>(bytes[h + 5]) | (static_cast<unsigned char>(bytes[h + 6]) << 8);
-  uint32_t crc = rar::Crc32(0, bytes.data() + h + 2, size - 2);
-  bytes[h] = static_cast<char>(crc);
-  bytes[h + 1] = static_cast<char>(crc >> 8);
-  std::ofstream(archive, std::ios::binary | std::ios::trunc) << bytes;
-  rar_.ArchiveName = archive;
+}
+
+TEST_F(RarComponent, WhatCutsAnArchiveShortIsItsEndCode) {
+  rar_.ArchiveName = Archive({File("a.txt")});
+  EXPECT_TRUE(rar_.Extract());
+  EXPECT_EQ(rar_.EndCode(), 0);
+
+  rarwriter::Options o;
+  o.volume_size = 30000;
+  std::string first = Archive({File("big.bin", std::string(70000, 'x')), File("c.txt")}, o);
+  std::filesystem::remove(dir_.File("pkg.part2.rar"));
+  rar_.ArchiveName = first;
+  errors_.clear();
   EXPECT_FALSE(rar_.Extract());
-  EXPECT_EQ(errors_, std::vector<int>{14});
-  EXPECT_EQ(view_.questions.size(), 1u);
-  EXPECT_FALSE(Exists("a.txt"));
-  EXPECT_FALSE(Exists("b.txt"));
+  EXPECT_EQ(rar_.EndCode(), 15);  // the next volume cannot be opened
+  EXPECT_FALSE(Exists("big.bin"));
+  EXPECT_FALSE(Exists("c.txt"));
+
+  rar_.ArchiveName = dir_.File("absent.rar");
+  EXPECT_FALSE(rar_.Extract());
+  EXPECT_EQ(rar_.EndCode(), 15);
+}
+
+// The file system's identity of a file: volume and index.
+std::pair<DWORD, uint64_t> Identity(HANDLE h) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(h, &info)) return {0, 0};
+  return {info.dwVolumeSerialNumber, (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+
+TEST_F(RarComponent, EveryFileOnDiskIsNamedByARecordThatReadsBack) {
+  TIniFile32 log(dir_.File("install.log"));
+  inst_.SupportUninstall = true;
+  handlers_.Log = &log;
+  rarwriter::Options o;
+  o.format = 5;
+  const std::vector<std::string> names = {"a =b.txt", "c= d.txt", "x/./y.txt", U8(u8"表.txt"), U8(u8"😀/e.txt"),
+                                          U8(u8"Ⓗ ═.txt"), "trail.", "plain.txt"};
+  std::vector<rarwriter::Entry> entries;
+  for (const std::string& n : names) entries.push_back(File(n, n));
+  rar_.ArchiveName = Archive(entries, o);
+  EXPECT_TRUE(rar_.Extract());
+  EXPECT_TRUE(view_.questions.empty());
+  EXPECT_EQ(inst_.DoneFiles, static_cast<int>(names.size()));
+
+  std::vector<std::string> files, dirs;
+  log.ReadSectionValues("CopyFiles", &files);
+  log.ReadSectionValues("CreateDirs", &dirs);
+  EXPECT_EQ(files.size(), names.size());
+  EXPECT_EQ(dirs.size(), 2u);  // the emoji folder and x
+  std::set<std::pair<DWORD, uint64_t>> recorded;
+  for (const std::string& line : files) {
+    std::string path = line.substr(0, line.size() - 1);
+    EXPECT_TRUE(installlog::PathRecordReadsBack(path)) << path;
+    win32::UniqueFile h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(h) << path;
+    recorded.insert(Identity(h.get()));
+  }
+  std::wstring root(dest_.begin(), dest_.end());
+  size_t onDisk = 0;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(std::filesystem::path(root))) {
+    if (!e.is_regular_file()) continue;
+    ++onDisk;
+    win32::UniqueFile h(CreateFileW(e.path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                    nullptr));
+    ASSERT_TRUE(h);
+    EXPECT_TRUE(recorded.count(Identity(h.get()))) << "no record names " << e.path().string();
+  }
+  EXPECT_EQ(onDisk, names.size());
+  // Plain names keep their own spelling.
+  EXPECT_NE(std::find(files.begin(), files.end(), dest_ + "\\plain.txt="), files.end());
+  EXPECT_NE(std::find(files.begin(), files.end(), dest_ + "\\x\\y.txt="), files.end());
+}
+
+TEST_F(RarComponent, FoldersThatExistedBeforeAreNotRecorded) {
+  std::filesystem::create_directories(dest_ + "\\old\\deeper");
+  TIniFile32 log(dir_.File("install.log"));
+  inst_.SupportUninstall = true;
+  handlers_.Log = &log;
+  rar_.ArchiveName = Archive({Dir("old"), File("old/deeper/new/a.txt"), File("old/b.txt"), Dir("fresh")});
+  EXPECT_TRUE(rar_.Extract());
+  std::vector<std::string> dirs;
+  log.ReadSectionValues("CreateDirs", &dirs);
+  EXPECT_EQ(dirs, (std::vector<std::string>{dest_ + "\\old\\deeper\\new=", dest_ + "\\fresh="}));
 }
 
 TEST_F(RarComponent, CommentAndVolumesReachTheirEvents) {
