@@ -7,6 +7,7 @@
 
 #include "common/install_log.h"
 #include "setup/inifiles32.h"
+#include "setup/install_records.h"
 #include "setup/regfile_import.h"
 #include "setup/run_plan.h"
 #include "setup/shortcuts.h"
@@ -90,7 +91,7 @@ void RunInstallation(TInst& inst, TRAR& rar, TExtractionHandlers& handlers, TRun
   inst.DoneFiles = 0;
 
   ComApartment com;
-  ForceFolders(installDir);
+  std::vector<std::string> createdFolders = ForceFolders(installDir);
   rar.TargetDir = ToOemCodePage(installDir);
 
   std::unique_ptr<TIniFile32> log;
@@ -98,11 +99,14 @@ void RunInstallation(TInst& inst, TRAR& rar, TExtractionHandlers& handlers, TRun
     log = std::make_unique<TIniFile32>(installDir + std::string(installlog::kLogFileName));
     TDeployment deployment = DeployUninstaller(inst, installDir, *log);
     WriteUninstallerTexts(inst, *log);
-    installlog::Record dirRecord = installlog::CreateDirRecord(installDir);
-    log->WriteString(dirRecord.section, dirRecord.key, dirRecord.value);
-    if (!deployment.CreatedGroupFolder.empty()) {
-      installlog::Record group = installlog::CreateDirRecord(deployment.CreatedGroupFolder);
-      log->WriteString(group.section, group.key, group.value);
+    installrecords::Write(log.get(), installlog::CreateDirRecord(installDir));
+    // The folders above the install folder that this run made are its own too,
+    // so that the removal leaves the disk as it found it.
+    createdFolders.insert(createdFolders.end(), deployment.CreatedFolders.begin(),
+                          deployment.CreatedFolders.end());
+    for (const std::string& folder : createdFolders) {
+      if (folder + "\\" == installDir || !installlog::PathRecordReadsBack(folder)) continue;
+      installrecords::Write(log.get(), installlog::CreateDirRecord(folder));
     }
   }
   handlers.InstallDir = installDir;

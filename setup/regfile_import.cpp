@@ -29,10 +29,45 @@ HKEY RootHandle(regfile::RootKey root) {
   return HKEY_LOCAL_MACHINE;
 }
 
-void OpenOrCreate(const KeyLocation& location, win32::UniqueKey& key) {
-  LONG rc = RegCreateKeyExA(RootHandle(location.root), location.subKey.c_str(), 0, nullptr,
-                            REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, key.out(), nullptr);
-  if (rc != ERROR_SUCCESS) throw RegistryError("Failed to open key " + location.subKey);
+// Opens the key for writing, creating it level by level where it is missing.
+// Each level that this call created is recorded, outermost first, before
+// anything is written into it: those keys are the installation's own, while
+// a key that was there before holds data of the user or of other programs
+// and must never be listed for removal.
+void OpenOrCreate(const KeyLocation& location, win32::UniqueKey& key, TIniFile32* log) {
+  const HKEY root = RootHandle(location.root);
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(root, location.subKey.c_str(), 0, KEY_WRITE, &opened) == ERROR_SUCCESS) {
+    key.reset(opened);
+    return;
+  }
+  win32::UniqueKey parent;
+  std::string path;
+  size_t start = 0;
+  while (start <= location.subKey.size()) {
+    size_t end = location.subKey.find('\\', start);
+    if (end == std::string::npos) end = location.subKey.size();
+    const std::string level = location.subKey.substr(start, end - start);
+    const bool last = end == location.subKey.size();
+    start = end + 1;
+    if (level.empty()) {
+      if (last) break;
+      continue;
+    }
+    path += (path.empty() ? "" : "\\") + level;
+    HKEY created = nullptr;
+    DWORD disposition = 0;
+    LONG rc = RegCreateKeyExA(parent ? parent.get() : root, level.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              last ? KEY_WRITE : KEY_CREATE_SUB_KEY, nullptr, &created, &disposition);
+    if (rc != ERROR_SUCCESS) throw RegistryError("Failed to open key " + location.subKey);
+    win32::UniqueKey next(created);
+    if (disposition == REG_CREATED_NEW_KEY) {
+      installrecords::Write(log, installrecords::RegKeyRecord(location.rootName, path));
+    }
+    parent = std::move(next);
+  }
+  if (!parent) throw RegistryError("Failed to open key " + location.subKey);
+  key = std::move(parent);
 }
 
 std::wstring Widen(const std::string& s) {
@@ -105,16 +140,13 @@ void ImportRegFile(const std::string& regFileName, const TRegImportContext& cont
         }
         case Operation::Kind::CreateKey: {
           win32::UniqueKey key;
-          OpenOrCreate(op->key, key);
+          OpenOrCreate(op->key, key, context.Log);
           break;
         }
         case Operation::Kind::SetValue: {
           regfile::ValueBytes value = regfile::PrepareValue(*op, context.InstallDir, context.SourcePath);
           win32::UniqueKey key;
-          OpenOrCreate(op->key, key);
-          // The key is on record before its value is written, so that a
-          // refused write still leaves the created key to the uninstaller.
-          installrecords::Write(context.Log, installrecords::RegKeyRecord(op->key.rootName, op->key.subKey));
+          OpenOrCreate(op->key, key, context.Log);
           WriteValue(key, *op, value);
           installrecords::Write(context.Log, installrecords::RegValueRecord(op->key.rootName, op->key.subKey,
                                                                          op->valueName, value.logData));

@@ -49,7 +49,10 @@ void MakePackageShortcuts(const std::vector<TShortcutItem>& items, const TInst& 
     if (programGroup) {
       try {
         std::string group = ProgramGroupDir(inst);
-        actions.CreateFolders(group);
+        // Folders above the group that had to be made are the installation's too.
+        for (const std::string& made : actions.CreateFolders(group)) {
+          if (made != group) Write(log, installlog::CreateDirRecord(made));
+        }
         Write(log, installlog::CreateDirRecord(group));
         std::string link = ProgramGroupLinkPath(inst, item.Name);
         actions.CreateShortcut(item, link);

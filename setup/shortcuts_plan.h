@@ -34,7 +34,8 @@ struct TShortcutActions {
   // Makes the link file; its status is not looked at, a failure is no exception.
   std::function<void(const TShortcutItem& item, const std::string& linkFile)> CreateShortcut;
   // Creates the folder with all missing parents; a failure is no exception.
-  std::function<void(const std::string& folder)> CreateFolders;
+  // Returns the folders it created, outermost first.
+  std::function<std::vector<std::string>(const std::string& folder)> CreateFolders;
 };
 
 // For each item: the desktop link, then the program group folder and link, as

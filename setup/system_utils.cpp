@@ -19,16 +19,20 @@ bool Launch(const std::string& commandLine, int showCommand, PROCESS_INFORMATION
 
 }  // namespace
 
-void ForceFolders(const std::string& folder) {
+std::vector<std::string> ForceFolders(const std::string& folder) {
+  std::vector<std::string> created;
   std::string path = folder;
   while (path.size() > 3 && path.back() == '\\') path.pop_back();
+  auto create = [&](const std::string& one) {
+    // Only a folder this call made is reported; one that was there stays out.
+    if (CreateDirectoryA(one.c_str(), nullptr)) created.push_back(one);
+  };
   for (size_t i = 1; i < path.size(); ++i) {
     // Skip the drive ("C:\") and the server and share of a network path.
-    if (path[i] == '\\' && path[i - 1] != ':' && path[i - 1] != '\\') {
-      CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-    }
+    if (path[i] == '\\' && path[i - 1] != ':' && path[i - 1] != '\\') create(path.substr(0, i));
   }
-  if (!path.empty()) CreateDirectoryA(path.c_str(), nullptr);
+  if (!path.empty()) create(path);
+  return created;
 }
 
 uint32_t ExecuteAndWait(const std::string& commandLine, int showCommand) {

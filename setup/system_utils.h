@@ -3,10 +3,12 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Creates the folder and every missing folder above it. Failures are silent:
-// they show later, when something cannot be written there.
-void ForceFolders(const std::string& folder);
+// they show later, when something cannot be written there. Returns the
+// folders it created, outermost first, without trailing backslashes.
+std::vector<std::string> ForceFolders(const std::string& folder);
 
 // Starts a command line in a new console and waits for it without limit.
 // Returns its exit code, or 0 when it could not be started. The whole command

@@ -7,6 +7,7 @@
 #include "common/install_log.h"
 #include "common/win32_handles.h"
 #include "setup/shortcuts.h"
+#include "setup/system_utils.h"
 #include "setup/uninstaller_texts.h"
 
 namespace {
@@ -20,14 +21,6 @@ void SetString(HKEY key, const char* name, const std::string& value) {
                      static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS) {
     throw std::runtime_error(std::string("Cannot write the registry value ") + name);
   }
-}
-
-// The group folder of the Start menu, created when missing so that the
-// uninstall shortcut can be saved on a first installation.
-std::string EnsureGroupFolder(const std::string& folder) {
-  if (GetFileAttributesA(folder.c_str()) != INVALID_FILE_ATTRIBUTES) return {};
-  if (!CreateDirectoryA(folder.c_str(), nullptr)) return {};
-  return folder;
 }
 
 }  // namespace
@@ -59,7 +52,8 @@ TDeployment DeployUninstaller(const TInst& inst, const std::string& installDir, 
 
     const std::string shortcut = UninstallShortcutPath(inst.ProgramsDir, inst.ProgramName);
     if (!inst.ProgramName.empty()) {
-      result.CreatedGroupFolder = EnsureGroupFolder(inst.ProgramsDir + "\\" + inst.ProgramName);
+      // Made when missing, so that the uninstall shortcut can be saved on a first installation.
+      result.CreatedFolders = ForceFolders(inst.ProgramsDir + "\\" + inst.ProgramName);
     }
     CreateShortcut(uninstaller, shortcut, installDir, "", "", "");
     WriteRecord(log, installlog::ShortcutRecord(shortcut));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "setup/inifiles32.h"
 #include "setup/setup_description.h"
@@ -13,9 +14,10 @@
 void SaveResourceToFile(const char* resourceName, const std::string& fileName);
 
 struct TDeployment {
-  // The program group folder, when this step had to create it; the run logs
-  // it under CreateDirs once the install folder is there.
-  std::string CreatedGroupFolder;
+  // The program group folder and any folder above it that this step had to
+  // create, outermost first; the run logs them under CreateDirs once the
+  // install folder is there.
+  std::vector<std::string> CreatedFolders;
 };
 
 // Writes Reapwell.exe, its shortcut and the uninstall registration, logging

@@ -28,6 +28,7 @@ TInst Inst() {
 struct FakeShell {
   std::vector<std::string> calls;
   std::string failOn;  // a link or folder whose creation throws
+  std::vector<std::string> made;  // what creating the group folder makes
   TShortcutActions Actions() {
     TShortcutActions a;
     a.CreateShortcut = [this](const TShortcutItem& item, const std::string& link) {
@@ -37,6 +38,7 @@ struct FakeShell {
     a.CreateFolders = [this](const std::string& folder) {
       if (folder == failOn) throw std::runtime_error("refused");
       calls.push_back("folder " + folder);
+      return made;
     };
     return a;
   }
@@ -96,6 +98,18 @@ TEST(PackageShortcuts, BothKindsAreMadeAndLoggedInOrder) {
             "C:\\Menu\\Programs\\App\\B=\r\n"
             "[CreateDirs]\r\n"
             "C:\\Menu\\Programs\\App=\r\n");
+}
+
+TEST(PackageShortcuts, FoldersMadeAboveTheGroupAreLoggedBeforeIt) {
+  TempDir dir;
+  TIniFile32 log(dir.File("install.log"));
+  FakeShell shell;
+  shell.made = {"C:\\Menu", "C:\\Menu\\Programs", "C:\\Menu\\Programs\\App"};
+  MakePackageShortcuts({{"C:\\A\\a.exe", "A.lnk", "C:\\A\\", "", "", ""}}, Inst(), false, true, &log,
+                       shell.Actions());
+  std::vector<std::string> dirs;
+  log.ReadSectionValues("CreateDirs", &dirs);
+  EXPECT_EQ(dirs, (std::vector<std::string>{"C:\\Menu=", "C:\\Menu\\Programs=", "C:\\Menu\\Programs\\App="}));
 }
 
 TEST(PackageShortcuts, CheckBoxesAndUninstallSupportDecideWhatHappens) {

@@ -145,11 +145,13 @@ TEST_F(RegFileImport, EveryValueKindReachesTheRegistryAndTheLog) {
   EXPECT_EQ(ReadBytes(dir_.File("install.log")),
             "\r\n"
             "[CreateKeys]\r\n"
+            "HKCU\\Software\\SowellRegFileTest=\r\n"
             "HKCU\\Software\\SowellRegFileTest\\App=\r\n"
             "\r\n"
             "HKCR\\.sowelltest=\r\n"
             "HKLM\\Software\\SowellRegFileTest=\r\n"
             "HKLM\\Software\\SowellRegFileTest\\NoRoot=\r\n"
+            "HKCU\\Software\\SowellRegFileTest\\Empty=\r\n"
             "[AddReg]\r\n"
             "HKCU\\Software\\SowellRegFileTest\\App\\''=Default\r\n"
             "HKCU\\Software\\SowellRegFileTest\\App\\'Path'=C:\\Prog\\App\\bin\r\n"
@@ -238,4 +240,34 @@ TEST_F(RegFileImport, ARefusedWriteEndsOnlyItsFile) {
             "[AddReg]\r\n"
             "HKCU\\Software\\SowellRegFileTest\\'Before'=1\r\n"
             "HKCU\\Software\\SowellRegFileTest\\'Next'=3\r\n");
+}
+
+TEST_F(RegFileImport, OnlyKeysTheImportCreatedAreListedForRemoval) {
+  // A key that holds data of others before the installation, as the user's
+  // environment or the autostart key do.
+  HKEY shared = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kTestKey) + "\\Shared").c_str(), 0, nullptr, 0,
+                            KEY_WRITE, nullptr, &shared, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(shared, "Other", 0, REG_SZ, reinterpret_cast<const BYTE*>("theirs"), 7);
+  RegCloseKey(shared);
+  WriteBytes(dir_.File("app.reg"),
+             "[HKEY_CURRENT_USER\\Software\\SowellRegFileTest\\Shared]\r\n"
+             "\"Mine\"=\"1\"\r\n"
+             "[HKEY_CURRENT_USER\\Software\\SowellRegFileTest\\Shared\\New\\Deeper]\r\n"
+             "\"Deep\"=\"2\"\r\n"
+             "[HKEY_CURRENT_USER\\Software\\SowellRegFileTest\\Shared\\New]\r\n"
+             "\"Again\"=\"3\"\r\n");
+  TIniFile32 log(dir_.File("install.log"));
+  ImportRegFile("app.reg", Context(&log));
+  EXPECT_EQ(Query(HKEY_CURRENT_USER, std::string(kTestKey) + "\\Shared", "Other").data, Sz("theirs"));
+  EXPECT_EQ(Query(HKEY_CURRENT_USER, std::string(kTestKey) + "\\Shared\\New\\Deeper", "Deep").data, Sz("2"));
+  std::vector<std::string> keys, values;
+  log.ReadSectionValues("CreateKeys", &keys);
+  log.ReadSectionValues("AddReg", &values);
+  EXPECT_EQ(keys, (std::vector<std::string>{"HKCU\\Software\\SowellRegFileTest\\Shared\\New=",
+                                            "HKCU\\Software\\SowellRegFileTest\\Shared\\New\\Deeper="}));
+  EXPECT_EQ(values, (std::vector<std::string>{"HKCU\\Software\\SowellRegFileTest\\Shared\\'Mine'=1",
+                                              "HKCU\\Software\\SowellRegFileTest\\Shared\\New\\Deeper\\'Deep'=2",
+                                              "HKCU\\Software\\SowellRegFileTest\\Shared\\New\\'Again'=3"}));
 }

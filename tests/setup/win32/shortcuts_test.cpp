@@ -129,7 +129,8 @@ TEST_F(Shortcuts, PackageLinksCarryEveryFieldAndAreLogged) {
                 desk + "Tool=\r\n" +
                 group + "\\Tool=\r\n"
                 "[CreateDirs]\r\n" +
-                group + "=\r\n");
+                // The missing folders above the group were made with it, so they are the installation's.
+                dir_.Path() + "\\Menu=\r\n" + inst_.ProgramsDir + "=\r\n" + group + "=\r\n");
 }
 
 TEST_F(Shortcuts, AShortcutThatCannotBeSavedIsStillLoggedAndTheNextIsMade) {

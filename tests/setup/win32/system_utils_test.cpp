@@ -45,11 +45,14 @@ TEST(StartProgram, StartsWithoutWaitingAndReportsAFailedStart) {
 
 TEST(ForceFolders, CreatesEveryMissingFolderWithOrWithoutTheTrailingBackslash) {
   TempDir dir;
-  ForceFolders(dir.Path() + "\\a\\b\\Папка\\");
-  EXPECT_TRUE(IsFolder(dir.Path() + "\\a\\b\\Папка"));
-  ForceFolders(dir.Path() + "\\c\\d");
-  EXPECT_TRUE(IsFolder(dir.Path() + "\\c\\d"));
-  ForceFolders("");  // nothing to do, and no failure
+  const std::string d = dir.Path();
+  EXPECT_EQ(ForceFolders(d + "\\a\\b\\Папка\\"),
+            (std::vector<std::string>{d + "\\a", d + "\\a\\b", d + "\\a\\b\\Папка"}));
+  EXPECT_TRUE(IsFolder(d + "\\a\\b\\Папка"));
+  // Only what it made itself: a and b were there.
+  EXPECT_EQ(ForceFolders(d + "\\a\\b\\c\\d"), (std::vector<std::string>{d + "\\a\\b\\c", d + "\\a\\b\\c\\d"}));
+  EXPECT_TRUE(ForceFolders(d + "\\a\\b").empty());
+  EXPECT_TRUE(ForceFolders("").empty());  // nothing to do, and no failure
 }
 
 TEST(ToOemCodePage, CyrillicGoesToCodePage866) {
