@@ -33,33 +33,50 @@ bool FileExists(const std::string& path) {
 }
 
 // Asks for a disk until `marker` is there or the user gives up; giving up
-// means going on with what is in the drive.
-void WaitForDisk(TRunWindow& window, const std::string& marker, const std::string& prompt) {
+// means going on with what is in the drive. False when the user gave up.
+bool WaitForDisk(TRunWindow& window, const std::string& marker, const std::string& prompt) {
   while (!FileExists(marker)) {
-    if (!window.AskOkCancel(prompt, kAttentionCaption)) return;
+    if (!window.AskOkCancel(prompt, kAttentionCaption)) return false;
   }
+  return true;
 }
 
-void InstallPackage(TInst& inst, TRAR& rar, TRunWindow& window,
+// False when an archive of the package was skipped or could not be read to its
+// end: the package is then installed only in part, and the run must not end
+// as if everything were there.
+bool InstallPackage(TInst& inst, TRAR& rar, TRunWindow& window,
                     std::unique_ptr<TIniFile32>& setupIni, int index, bool russian,
                     const std::string& installDir, TIniFile32* log) {
   const std::string section = ChoosePackageSection(*setupIni, index, russian);
+  const std::string packageName = setupIni->ReadString("Packages", "Package" + std::to_string(index), "");
+  bool complete = true;
   for (int k = 0;; ++k) {
     const std::string pakName = setupIni->ReadString(section, "Pak" + std::to_string(k), "");
     const std::string volumeName = setupIni->ReadString(section, "Volume", "");
     if (pakName.empty()) break;
     if (inst.MultiVolume) {
       setupIni.reset();
-      WaitForDisk(window, inst.SourcePath + pakName, InsertDiskPrompt(volumeName, inst.SupportUninstall));
+      const bool inserted =
+          WaitForDisk(window, inst.SourcePath + pakName, InsertDiskPrompt(volumeName, inst.SupportUninstall));
       setupIni = OpenDescription(inst);
+      // The user chose to go on without this disk: nothing to read, nothing to say.
+      if (!inserted && !FileExists(inst.SourcePath + pakName)) {
+        complete = false;
+        continue;
+      }
     }
     rar.ArchiveName = inst.SourcePath + pakName;
     rar.Extract();
+    if (rar.EndCode() != 0) {
+      complete = false;
+      window.ShowWarning(ArchiveCutShortText(rar.ArchiveName, packageName, rar.EndCode()), kAttentionCaption);
+    }
   }
   rar.ArchiveName.clear();
   CreatePackageShortcuts(*setupIni, section, inst, installDir, window.DesktopShortcuts(),
                          window.ProgramShortcuts(), log);
   ImportPackageRegFiles(*setupIni, section, inst, installDir, log);
+  return complete;
 }
 
 void StartPrograms(const TIniFile32& setupIni, const std::string& installDir, const TInst& inst) {
@@ -112,10 +129,14 @@ void RunInstallation(TInst& inst, TRAR& rar, TExtractionHandlers& handlers, TRun
   handlers.InstallDir = installDir;
   handlers.Log = log.get();
 
+  const int failedBefore = handlers.FailedMembers();
+  bool complete = true;
   for (size_t i = 0; i < checked.size(); ++i) {
     if (!checked[i]) continue;
-    InstallPackage(inst, rar, window, setupIni, static_cast<int>(i), russian, installDir, log.get());
+    complete &= InstallPackage(inst, rar, window, setupIni, static_cast<int>(i), russian, installDir, log.get());
   }
+  // Members the user went on past are not installed either.
+  complete &= handlers.FailedMembers() == failedBefore;
 
   handlers.Log = nullptr;
   log.reset();
@@ -130,6 +151,6 @@ void RunInstallation(TInst& inst, TRAR& rar, TExtractionHandlers& handlers, TRun
   }
 
   window.CompleteTotalProgress();
-  window.SetHeader(wizard_text::kFinishedTitle);
-  window.ShowFinish();
+  window.SetHeader(complete ? wizard_text::kFinishedTitle : wizard_text::kIncompleteTitle);
+  window.ShowFinish(complete);
 }

@@ -25,8 +25,11 @@ class TRunWindow {
   virtual void CompleteTotalProgress() = 0;             // PB_total at 100
   // A message box with OK and Cancel; true for OK.
   virtual bool AskOkCancel(const std::string& text, const std::string& caption) = 0;
-  // The finish page: "OK" on the cancel button and the finish panel shown.
-  virtual void ShowFinish() = 0;
+  // A warning with OK only.
+  virtual void ShowWarning(const std::string& text, const std::string& caption) = 0;
+  // The finish page: "OK" on the cancel button and the finish panel shown,
+  // telling whether everything chosen was installed.
+  virtual void ShowFinish(bool complete) = 0;
 };
 
 // Thrown when the install folder is blank, which the run must never guess.

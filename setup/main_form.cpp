@@ -307,7 +307,11 @@ void TFr_Main::CompleteTotalProgress() { SendMessageA(c_.PB_total, PBM_SETPOS, 1
 bool TFr_Main::AskOkCancel(const std::string& text, const std::string& caption) {
   return MessageBoxA(hwnd_, text.c_str(), caption.c_str(), MB_OKCANCEL | MB_ICONWARNING) == IDOK;
 }
-void TFr_Main::ShowFinish() {
+void TFr_Main::ShowWarning(const std::string& text, const std::string& caption) {
+  MessageBoxA(hwnd_, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
+}
+void TFr_Main::ShowFinish(bool complete) {
+  if (!complete) SetWindowTextA(c_.LFinish, texts_.IncompleteFinish.c_str());
   SetWindowTextA(c_.Cancel[wizard::kProgressPage], "OK");
   ShowFinishPanel();
 }

@@ -72,7 +72,8 @@ class TFr_Main : private TRunWindow {
   void ResetTotalProgress() override;
   void CompleteTotalProgress() override;
   bool AskOkCancel(const std::string& text, const std::string& caption) override;
-  void ShowFinish() override;
+  void ShowWarning(const std::string& text, const std::string& caption) override;
+  void ShowFinish(bool complete) override;
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;

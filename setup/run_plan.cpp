@@ -58,3 +58,22 @@ std::vector<std::string> ReadDelFiles(const TIniFile32& ini, const std::string& 
   }
   return files;
 }
+
+std::string ArchiveCutShortText(const std::string& archive, const std::string& package, int code) {
+  std::string reason;
+  switch (code) {
+    case 11: reason = "недостаточно памяти"; break;
+    case 12:
+    case 13: reason = "архив повреждён"; break;
+    case 14: reason = "неизвестный формат архива"; break;
+    case 15: reason = "архив или его следующий том не найден"; break;
+    case 17:
+    case 19: reason = "ошибка записи на диск"; break;
+    case 18: reason = "ошибка чтения"; break;
+    case 22: reason = "архив защищён паролем"; break;
+    case 50: reason = "не найдена библиотека UnRAR.dll"; break;
+    default: reason = "код ошибки " + std::to_string(code); break;
+  }
+  return "Архив " + archive + " не удалось распаковать до конца: " + reason + ".\nКомпонент \"" + package +
+         "\" установлен не полностью.";
+}

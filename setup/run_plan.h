@@ -22,6 +22,11 @@ std::string InsertDiskPrompt(const std::string& volumeName, bool supportUninstal
 std::string FirstDiskPrompt();
 inline const char* const kAttentionCaption = "Внимание!";
 
+// What the user is told when an archive of a package could not be read to its
+// end (`code` is the library's result, or 50 when the library is missing): the
+// package is installed only in part.
+std::string ArchiveCutShortText(const std::string& archive, const std::string& package, int code);
+
 // The file whose presence in the root of the source drive marks the first disk.
 std::string FirstDiskMarker(const std::string& sourcePath);
 

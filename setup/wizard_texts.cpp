@@ -13,6 +13,7 @@ namespace wizard_text {
 const char kFirstTitle[] = "Добро Пожаловать!";
 const char kInstallingTitle[] = "Установка ...";
 const char kFinishedTitle[] = "Установка завершена !";
+const char kIncompleteTitle[] = "Установка завершена с ошибками !";
 const char kConfirmCaption[] = "Подтверждение";
 const char kConfirmCancel[] = "Вы хотите прервать установку ?";
 const char kWarningCaption[] = "Внимание!";
@@ -48,6 +49,9 @@ TPageTexts BuildPageTexts(const std::string& name) {
               "Но в этом случае правильная работа программы не гарантируется.";
   t.Finish = "Приложение" + B + B + kIndent + name + B + B + "успешно установлено на ваш компьютер." +
              B + B + B + "Нажмите кнопку OK для выхода из программы установки.";
+  t.IncompleteFinish = "Приложение" + B + B + kIndent + name + B + B +
+                       "установлено на ваш компьютер не полностью: часть файлов установить не удалось." + B +
+                       B + B + "Нажмите кнопку OK для выхода из программы установки.";
   return t;
 }
 

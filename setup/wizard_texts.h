@@ -9,6 +9,7 @@
 struct TPageTexts {
   std::string Page[wizard::kPageCount];
   std::string Finish;
+  std::string IncompleteFinish;  // when something could not be installed
 };
 
 TPageTexts BuildPageTexts(const std::string& programName);
@@ -22,6 +23,7 @@ namespace wizard_text {
 extern const char kFirstTitle[];        // LInfo before any page is entered
 extern const char kInstallingTitle[];   // LInfo while the run works
 extern const char kFinishedTitle[];     // LInfo after the run
+extern const char kIncompleteTitle[];   // LInfo after a run that could not install everything
 extern const char kConfirmCaption[];
 extern const char kConfirmCancel[];
 extern const char kWarningCaption[];

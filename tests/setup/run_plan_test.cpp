@@ -62,3 +62,12 @@ TEST(RunPlan, ProgramsAndFilesEndAtTheFirstGapWithMacrosExpanded) {
   EXPECT_FALSE(apps[1].Wait);
   EXPECT_EQ(ReadDelFiles(ini, "C:\\P\\", "D:\\S\\"), std::vector<std::string>{"C:\\P\\tmp.txt"});
 }
+
+TEST(RunPlan, AnArchiveCutShortIsNamedWithItsPackageAndReason) {
+  EXPECT_EQ(ArchiveCutShortText("D:\\core.rar", "Основные файлы", 15),
+            "Архив D:\\core.rar не удалось распаковать до конца: архив или его следующий том не найден.\n"
+            "Компонент \"Основные файлы\" установлен не полностью.");
+  EXPECT_NE(ArchiveCutShortText("a.rar", "P", 13).find("архив повреждён"), std::string::npos);
+  EXPECT_NE(ArchiveCutShortText("a.rar", "P", 50).find("UnRAR.dll"), std::string::npos);
+  EXPECT_NE(ArchiveCutShortText("a.rar", "P", 77).find("код ошибки 77"), std::string::npos);
+}
