@@ -40,10 +40,19 @@ std::optional<std::string> NormaliseLine(std::string_view raw, const LineOptions
   if (IsSectionHeader(line)) return line;
   size_t eq = line.find('=');
   if (options.trimPairs && eq != std::string::npos) {
-    while (eq > 0 && (line[eq - 1] == ' ' || line[eq - 1] == '\t')) line.erase(--eq, 1);
-    while (eq > 0 && eq + 1 < line.size() && (line[eq + 1] == ' ' || line[eq + 1] == '\t')) {
-      line.erase(eq + 1, 1);
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    size_t before = eq;
+    while (before > 0 && blank(line[before - 1])) --before;
+    size_t after = eq + 1;
+    // "=" that begins the line keeps the blanks after it.
+    if (before > 0) {
+      while (after < line.size() && blank(line[after])) ++after;
     }
+    // Each run goes in one erase: a character at a time costs a shift of
+    // the rest of the line each.
+    line.erase(eq + 1, after - eq - 1);
+    line.erase(before, eq - before);
+    eq = before;
   }
   if (options.stripQuotes && eq != std::string::npos && eq > 0 && line.size() - eq - 1 >= 2) {
     char q = line[eq + 1];
@@ -134,6 +143,17 @@ void TSectionList::Delete(int index) {
   if (lastHit_ >= Count()) lastHit_ = 0;
 }
 
+void TSectionList::DeleteMarked(const std::vector<bool>& marked) {
+  size_t kept = 0;
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    if (i < marked.size() && marked[i]) continue;
+    if (kept != i) entries_[kept] = std::move(entries_[i]);
+    ++kept;
+  }
+  entries_.resize(kept);
+  if (lastHit_ >= Count()) lastHit_ = 0;
+}
+
 void TSectionList::Clear() {
   entries_.clear();
   lastHit_ = 0;
@@ -191,19 +211,35 @@ void TSectionIniFile::Load() {
 void TSectionIniFile::ResolveDuplicateSections() {
   // Of two same-named sections the first in the file stays; the other's lines
   // are dropped, not merged, so a repeated header cannot add records.
-  for (int i = 0; i < Sections_.Count(); ++i) {
-    for (int j = i + 1; j < Sections_.Count();) {
-      if (!ansi::SameText(Sections_[i].name, Sections_[j].name)) {
-        ++j;
-        continue;
-      }
-      bool keepFirst = !OnDuplicateSection ||
-                       OnDuplicateSection(Sections_[i].name, Sections_[i].lines, Sections_[j].lines);
-      if (!keepFirst) std::swap(Sections_[i].lines, Sections_[j].lines);
-      Sections_.Delete(j);
-      Modified_ = true;
+  const int n = Sections_.Count();
+  if (n < 2) return;
+  // Sorting the folded names finds every repeat without comparing each pair
+  // of sections, which a log of many thousands of sections cannot afford.
+  std::vector<std::pair<std::string, int>> byName;
+  byName.reserve(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) byName.emplace_back(ansi::UpperCase(Sections_[i].name), i);
+  std::sort(byName.begin(), byName.end());
+  // (first of the name, repeat): the handler is asked in the order of the
+  // first sections, and for each of them in file order.
+  std::vector<std::pair<int, int>> repeats;
+  for (size_t k = 1; k < byName.size(); ++k) {
+    size_t first = k - 1;
+    while (k < byName.size() && byName[k].first == byName[first].first) {
+      repeats.emplace_back(byName[first].second, byName[k].second);
+      ++k;
     }
   }
+  if (repeats.empty()) return;
+  std::sort(repeats.begin(), repeats.end());
+  std::vector<bool> dropped(static_cast<size_t>(n), false);
+  for (const auto& [i, j] : repeats) {
+    bool keepFirst = !OnDuplicateSection ||
+                     OnDuplicateSection(Sections_[i].name, Sections_[i].lines, Sections_[j].lines);
+    if (!keepFirst) std::swap(Sections_[i].lines, Sections_[j].lines);
+    dropped[static_cast<size_t>(j)] = true;
+  }
+  Sections_.DeleteMarked(dropped);
+  Modified_ = true;
 }
 
 int TSectionIniFile::FindSectionForKey(std::string_view section, bool create) {
@@ -293,11 +329,18 @@ void TSectionIniFile::ReadSectionValues(std::string_view section, TStrings& stri
   if (s < 0) return;
   const TStrings& lines = Sections_[s].lines;
   TStrings result = lines;
-  for (const std::string& extra : strings) {
-    std::string_view name = NameOfLine(extra);
-    bool known = std::any_of(lines.begin(), lines.end(),
-                             [&](const std::string& l) { return ansi::SameText(NameOfLine(l), name); });
-    if (!known) result.push_back(extra);
+  if (!strings.empty()) {
+    // The section's names, folded and sorted once, instead of a scan of the
+    // section for every line of the caller's list.
+    std::vector<std::string> names;
+    names.reserve(lines.size());
+    for (const std::string& l : lines) names.push_back(ansi::UpperCase(NameOfLine(l)));
+    std::sort(names.begin(), names.end());
+    for (const std::string& extra : strings) {
+      if (!std::binary_search(names.begin(), names.end(), ansi::UpperCase(NameOfLine(extra)))) {
+        result.push_back(extra);
+      }
+    }
   }
   strings = std::move(result);
 }

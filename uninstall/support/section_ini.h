@@ -46,6 +46,8 @@ class TSectionList {
   int IndexOf(std::string_view name);
   int Add(std::string name);
   void Delete(int index);
+  // Removes every entry whose flag is set, keeping the order of the others.
+  void DeleteMarked(const std::vector<bool>& marked);
   void Clear();
   int Count() const { return static_cast<int>(entries_.size()); }
   Entry& operator[](int i) { return entries_[static_cast<size_t>(i)]; }

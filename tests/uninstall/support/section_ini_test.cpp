@@ -97,6 +97,39 @@ TEST_F(SectionIni, DuplicateSectionsKeepTheFirstAndLoseTheOther) {
   EXPECT_EQ(ReadValues(chooser, "S"), TStrings{"b=2"});
 }
 
+TEST_F(SectionIni, RepeatedSectionsAreSettledInTheOrderOfTheirFirstOccurrence) {
+  storage.files["C:\\d.ini"] =
+      "[A]\r\na=1\r\n[B]\r\nb=1\r\n[b]\r\nb=2\r\n[a]\r\na=2\r\n[C]\r\nc=1\r\n[A]\r\na=3\r\n";
+  std::vector<std::string> calls;
+  TSectionIniFile ini("", true, true, true, true, true, &storage);
+  ini.OnDuplicateSection = [&](const std::string& name, const TStrings& kept, const TStrings& other) {
+    calls.push_back(name + ":" + kept.front() + "/" + other.front());
+    return calls.size() != 1;  // the first repeat of A wins over A's first section
+  };
+  ini.SetFileName("C:\\d.ini");
+  EXPECT_EQ(calls, (std::vector<std::string>{"A:a=1/a=2", "A:a=2/a=3", "B:b=1/b=2"}));
+  TStrings sections;
+  ini.ReadSections(sections);
+  EXPECT_EQ(sections, (TStrings{"A", "B", "C"})) << "survivors keep the first header's place and spelling";
+  EXPECT_EQ(ReadValues(ini, "a"), TStrings{"a=2"});
+  EXPECT_EQ(ReadValues(ini, "B"), TStrings{"b=1"});
+  EXPECT_EQ(ReadValues(ini, "C"), TStrings{"c=1"});
+  EXPECT_FALSE(ini.Modified());
+}
+
+TEST_F(SectionIni, LongRunsOfBlanksAroundTheEqualsSignGoWhole) {
+  const std::string blanks = std::string(5000, ' ') + "\t" + std::string(5000, ' ');
+  auto ini = Open("[S]\r\nk" + blanks + "=" + blanks + "v  x\r\n=" + blanks + "kept\r\nq" + blanks + "=\r\n");
+  EXPECT_EQ(ReadValues(*ini, "S"), (TStrings{"k=v  x", "=" + blanks + "kept", "q="}));
+}
+
+TEST_F(SectionIni, TheCallersListIsMergedByNamesFoldedInTheAnsiCodePage) {
+  auto ini = Open("[S]\r\nИмя=1\r\nb=2\r\nИмя=3\r\n");
+  TStrings list{"иМЯ=old", "B=old", "Имя2=x", "c", "c=again", "=empty"};
+  ini->ReadSectionValues("s", list);
+  EXPECT_EQ(list, (TStrings{"Имя=1", "b=2", "Имя=3", "Имя2=x", "c", "c=again", "=empty"}));
+}
+
 TEST_F(SectionIni, SectionValuesKeepDuplicatesAndMergeTheCallersUnknownLines) {
   auto ini = Open("[S]\r\nk=1\r\nk=2\r\nj=3\r\n");
   TStrings list{"k=old", "other=x"};
