@@ -11,22 +11,52 @@ namespace sectionini {
 
 std::function<std::string()> g_windowsFolder = [] { return folders::WindowsFolder(); };
 
+std::vector<RawLine> SplitRawLines(std::string_view bytes) {
+  std::vector<RawLine> lines;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t cr = bytes.find('\r', start);
+    size_t textEnd = cr == std::string_view::npos ? bytes.size() : cr;
+    RawLine line;
+    for (size_t k = start; k < textEnd; ++k) {
+      if (bytes[k] != '\n') line.text += bytes[k];
+    }
+    if (cr == std::string_view::npos && line.text.empty()) break;  // only LFs are left
+    size_t begin = start;
+    while (begin < textEnd && bytes[begin] == '\n') ++begin;
+    size_t end;
+    if (cr != std::string_view::npos) {
+      end = cr + 1;
+      if (end < bytes.size() && bytes[end] == '\n') ++end;
+    } else {
+      size_t last = textEnd;
+      while (bytes[last - 1] == '\n') --last;
+      end = last < textEnd ? last + 1 : textEnd;
+    }
+    line.span = RawSpan{begin, end};
+    lines.push_back(std::move(line));
+    start = cr == std::string_view::npos ? bytes.size() : line.span.end;
+  }
+  return lines;
+}
+
 TStrings SplitAtCarriageReturns(std::string_view bytes) {
   TStrings lines;
-  std::string line;
-  bool pending = false;
-  for (char c : bytes) {
-    if (c == '\r') {
-      lines.push_back(std::move(line));
-      line.clear();
-      pending = false;
-    } else if (c != '\n') {
-      line += c;
-      pending = true;
-    }
-  }
-  if (pending) lines.push_back(std::move(line));
+  for (RawLine& line : SplitRawLines(bytes)) lines.push_back(std::move(line.text));
   return lines;
+}
+
+std::string WithoutSpans(std::string_view bytes, std::vector<RawSpan> spans) {
+  std::sort(spans.begin(), spans.end(), [](const RawSpan& a, const RawSpan& b) { return a.begin < b.begin; });
+  std::string out;
+  out.reserve(bytes.size());
+  size_t at = 0;
+  for (const RawSpan& span : spans) {
+    out.append(bytes.substr(at, span.begin - at));
+    at = span.end;
+  }
+  out.append(bytes.substr(at));
+  return out;
 }
 
 bool IsSectionHeader(std::string_view line) {
@@ -134,7 +164,7 @@ int TSectionList::IndexOf(std::string_view name) {
 }
 
 int TSectionList::Add(std::string name) {
-  entries_.push_back(Entry{std::move(name), {}});
+  entries_.push_back(Entry{std::move(name), {}, {}});
   return Count() - 1;
 }
 
@@ -179,6 +209,8 @@ void TSectionIniFile::SetFileName(std::string name) {
   UpdateFile();
   Sections_.Clear();
   SectionCursor_ = 0;
+  Original_.reset();
+  Deleted_.clear();
   if (!name.empty() && name.find_first_of("\\/:") == std::string::npos) {
 #ifdef _WIN32
     name = sectionini::g_windowsFolder() + "\\" + name;
@@ -194,18 +226,29 @@ void TSectionIniFile::SetFileName(std::string name) {
 void TSectionIniFile::Load() {
   std::optional<std::string> bytes = Storage_->Read(FileName_);
   if (!bytes) return;
+  // A user's INI file keeps what the image leaves out (comments, text before
+  // the first section, repeated sections, its own spacing and line ends)
+  // when an entry is taken out of it; a file only read needs no copy.
+  const bool keepBytes = !ReadOnly_;
   const sectionini::LineOptions options{SkipComments_, TrimPairs_, StripQuotes_, SkipNonPairs_};
   int current = -1;
-  for (const std::string& raw : sectionini::SplitAtCarriageReturns(*bytes)) {
-    std::optional<std::string> line = sectionini::NormaliseLine(raw, options);
+  for (sectionini::RawLine& raw : sectionini::SplitRawLines(*bytes)) {
+    std::optional<std::string> line = sectionini::NormaliseLine(raw.text, options);
     if (!line) continue;
     if (sectionini::IsSectionHeader(*line)) {
       current = Sections_.Add(line->substr(1, line->size() - 2));
     } else if (current >= 0) {
       Sections_[current].lines.push_back(std::move(*line));
+      if (keepBytes) Sections_[current].sources.push_back(raw.span);
     }
   }
   ResolveDuplicateSections();
+  if (keepBytes) Original_ = std::move(*bytes);
+}
+
+void TSectionIniFile::StopKeepingBytes() {
+  Original_.reset();
+  Deleted_.clear();
 }
 
 void TSectionIniFile::ResolveDuplicateSections() {
@@ -235,7 +278,10 @@ void TSectionIniFile::ResolveDuplicateSections() {
   for (const auto& [i, j] : repeats) {
     bool keepFirst = !OnDuplicateSection ||
                      OnDuplicateSection(Sections_[i].name, Sections_[i].lines, Sections_[j].lines);
-    if (!keepFirst) std::swap(Sections_[i].lines, Sections_[j].lines);
+    if (!keepFirst) {
+      std::swap(Sections_[i].lines, Sections_[j].lines);
+      std::swap(Sections_[i].sources, Sections_[j].sources);
+    }
     dropped[static_cast<size_t>(j)] = true;
   }
   Sections_.DeleteMarked(dropped);
@@ -290,9 +336,11 @@ void TSectionIniFile::WriteString(std::string_view section, std::string_view ide
   if (i < 0) {
     lines.push_back(std::move(line));
     Modified_ = true;
+    StopKeepingBytes();
   } else if (lines[static_cast<size_t>(i)] != line) {
     lines[static_cast<size_t>(i)] = std::move(line);
     Modified_ = true;
+    StopKeepingBytes();
   }
 }
 
@@ -356,18 +404,22 @@ void TSectionIniFile::EraseSection(std::string_view section) {
   if (s >= 0) {
     Sections_.Delete(s);
     Modified_ = true;
+    StopKeepingBytes();
   }
   Sections_.ResetLastHit();
   SectionCursor_ = 0;
 }
 
 void TSectionIniFile::DeleteKey(std::string_view section, std::string_view ident) {
-  TStrings& lines = Sections_[FindSectionForKey(section, true)].lines;
-  int i = FindLine(lines, ident);
-  if (i >= 0) {
-    lines.erase(lines.begin() + i);
-    Modified_ = true;
+  TSectionList::Entry& entry = Sections_[FindSectionForKey(section, true)];
+  int i = FindLine(entry.lines, ident);
+  if (i < 0) return;
+  entry.lines.erase(entry.lines.begin() + i);
+  if (Original_) {
+    Deleted_.push_back(entry.sources[static_cast<size_t>(i)]);
+    entry.sources.erase(entry.sources.begin() + i);
   }
+  Modified_ = true;
 }
 
 void TSectionIniFile::GetStrings(TStrings& strings) {
@@ -384,7 +436,8 @@ void TSectionIniFile::UpdateFile() {
   if (!Modified_) return;
   if (!FileName_.empty() && !ReadOnly_) {
     // A file that cannot be written keeps its old contents; the edit is dropped.
-    Storage_->Write(FileName_, sectionini::Serialise(Sections_));
+    Storage_->Write(FileName_, Original_ ? sectionini::WithoutSpans(*Original_, Deleted_)
+                                         : sectionini::Serialise(Sections_));
   }
   Modified_ = false;
 }

@@ -1,6 +1,8 @@
 // TSectionIniFile: the uninstaller's own INI engine. It reads install.log and
 // edits the INI files an installation changed. Each line is normalised once on
-// the way in; the image is answered from memory and written back whole.
+// the way in and the image is answered from memory. While deletions are the
+// only changes, the file is written back as it was read less the deleted
+// lines; any other change writes the normalised image.
 #pragma once
 
 #include <cstdint>
@@ -34,12 +36,27 @@ class TIniStorage {
 // Whole-file reads and crash-safe replacement on the real file system.
 TIniStorage& DefaultIniStorage();
 
+namespace sectionini {
+
+// The bytes of the file one line of the image was read from, [begin, end):
+// the line from its first character through its line end.
+struct RawSpan {
+  size_t begin = 0;
+  size_t end = 0;
+  bool operator==(const RawSpan&) const = default;
+};
+
+}  // namespace sectionini
+
 // Section names in file order, each owning its lines.
 class TSectionList {
  public:
   struct Entry {
     std::string name;
     TStrings lines;
+    // Where each line came from, one per line, for as long as the file is
+    // kept byte for byte; empty otherwise.
+    std::vector<sectionini::RawSpan> sources;
   };
 
   // Case-insensitive, starting at the last hit and wrapping round; -1 if missing.
@@ -102,6 +119,8 @@ class TSectionIniFile {
   int FindSectionForKey(std::string_view section, bool create);
   static int FindLine(const TStrings& lines, std::string_view ident);
   void ResolveDuplicateSections();
+  // Another change than a deletion: from now on the image is written whole.
+  void StopKeepingBytes();
 
   std::string FileName_;
   bool Modified_ = false;
@@ -113,6 +132,10 @@ class TSectionIniFile {
   bool TrimPairs_;
   bool StripQuotes_;
   TIniStorage* Storage_;
+  // The file as it was read while it is kept byte for byte (an editable file
+  // with deletions as its only changes), and the spans deleted so far.
+  std::optional<std::string> Original_;
+  std::vector<sectionini::RawSpan> Deleted_;
 };
 
 namespace sectionini {
@@ -120,6 +143,19 @@ namespace sectionini {
 // Splits bytes into lines the way the reader sees them: a line ends at CR;
 // LF is dropped wherever it stands, so an LF-only file is one line.
 TStrings SplitAtCarriageReturns(std::string_view bytes);
+
+// The same lines with the bytes each was read from. A span leaves out the LF
+// characters before the line's text, which end blank lines of an editor's
+// view, and takes in the CR, an LF right after it, or for a last line without
+// CR the first LF after its text.
+struct RawLine {
+  std::string text;
+  RawSpan span;
+};
+std::vector<RawLine> SplitRawLines(std::string_view bytes);
+
+// `bytes` without the given spans, which must not overlap.
+std::string WithoutSpans(std::string_view bytes, std::vector<RawSpan> spans);
 
 // One raw line after trimming and the options; nothing when it is dropped.
 struct LineOptions {

@@ -154,15 +154,123 @@ TEST_F(SectionIni, NumbersAndBooleans) {
   EXPECT_TRUE(ini->ReadBool("N", "none", true));
 }
 
-TEST_F(SectionIni, DeletingAKeyRewritesTheNormalisedImage) {
+TEST_F(SectionIni, DeletingAKeyTakesOutItsLineAndKeepsTheRest) {
   auto ini = Open("; header comment\r\n[Ext]\r\nabc = C:\\x.exe ^.abc\r\ndef=1\r\n[Gone]\r\nonly=1\r\n[Empty]\r\n", false);
   ini->DeleteKey("Ext", "ABC");
   ini->DeleteKey("Gone", "only");
   ini->DeleteKey("Missing", "x");
   EXPECT_TRUE(ini->Modified());
   ini->UpdateFile();
-  EXPECT_EQ(storage.files["C:\\t.ini"], "[Ext]\r\ndef=1\r\n\r\n");
+  EXPECT_EQ(storage.files["C:\\t.ini"], "; header comment\r\n[Ext]\r\ndef=1\r\n[Gone]\r\n[Empty]\r\n");
   EXPECT_FALSE(ini->Modified());
+}
+
+// ---- Taking entries out of a user's INI file -----------------------------
+
+namespace {
+
+// Deletes entries (section, name) from `text` opened for editing and returns
+// what is written back; "(unwritten)" when nothing is.
+struct EntryRemoval : Fixture {
+  std::string Remove(const std::string& text, std::vector<std::pair<std::string, std::string>> entries) {
+    auto ini = Open(text, false);
+    for (const auto& [section, name] : entries) ini->DeleteKey(section, name);
+    int before = storage.writes;
+    ini.reset();
+    if (storage.writes == before) return "(unwritten)";
+    return storage.files["C:\\t.ini"];
+  }
+};
+
+}  // namespace
+
+TEST_F(EntryRemoval, EverythingTheReaderLeavesOutStaysInTheFile) {
+  const std::string head = "orphan=1\r\nno pair before sections\r\n\r\n";
+  const std::string text = head +
+                           "[Ext]\r\n"
+                           "   ; comment = with equals\r\n"
+                           "a bare line\r\n"
+                           "\tName \t=  \"quoted value\"  \r\n"
+                           "\r\n"
+                           "q = 'x'\r\n"
+                           "last=1\r\n";
+  EXPECT_EQ(Remove(text, {{"ext", "NAME"}}),
+            head + "[Ext]\r\n   ; comment = with equals\r\na bare line\r\n\r\nq = 'x'\r\nlast=1\r\n");
+  EXPECT_EQ(Remove(text, {{"Ext", "q"}}),
+            head + "[Ext]\r\n   ; comment = with equals\r\na bare line\r\n\tName \t=  \"quoted value\"  \r\n\r\nlast=1\r\n");
+  // Lines the reader drops are no entries, even when they hold "=".
+  EXPECT_EQ(Remove(text, {{"Ext", "; comment"}, {"Ext", "orphan"}, {"Ext", "a bare line"}}), "(unwritten)");
+}
+
+TEST_F(EntryRemoval, OnlyTheEntryOfTheFirstSectionOfItsNameGoes) {
+  const std::string text = "[S]\r\na=1\r\n[X]\r\nx=1\r\n[s]\r\na=2\r\nb=1\r\n";
+  EXPECT_EQ(Remove(text, {{"s", "A"}}), "[S]\r\n[X]\r\nx=1\r\n[s]\r\na=2\r\nb=1\r\n");
+  EXPECT_EQ(Remove(text, {{"S", "b"}}), "(unwritten)") << "b stands in the repeated section only";
+  // Two lines of one name: one deletion takes the first, a second the other.
+  EXPECT_EQ(Remove("[S]\r\nk=1\r\nj=0\r\nK=2\r\n", {{"S", "k"}}), "[S]\r\nj=0\r\nK=2\r\n");
+  EXPECT_EQ(Remove("[S]\r\nk=1\r\nj=0\r\nK=2\r\n", {{"S", "k"}, {"S", "k"}}), "[S]\r\nj=0\r\n");
+
+  // When the handler keeps the later section, its line is the one the reader finds.
+  storage.files["C:\\d.ini"] = text;
+  {
+    TSectionIniFile ini("", false, true, true, true, true, &storage);
+    ini.OnDuplicateSection = [](const std::string&, const TStrings&, const TStrings&) { return false; };
+    ini.SetFileName("C:\\d.ini");
+    ini.DeleteKey("S", "a");
+  }
+  EXPECT_EQ(storage.files["C:\\d.ini"], "[S]\r\na=1\r\n[X]\r\nx=1\r\n[s]\r\nb=1\r\n");
+}
+
+TEST_F(EntryRemoval, LineEndsStayAsTheyStand) {
+  EXPECT_EQ(Remove("[S]\ra=1\rb=2\r", {{"S", "a"}}), "[S]\rb=2\r");
+  const std::string mixed = "[S]\r\na=1\rb=2\r\n\nc=3\r\nd=4";
+  EXPECT_EQ(Remove(mixed, {{"S", "c"}}), "[S]\r\na=1\rb=2\r\n\nd=4") << "the LF of the blank line stays";
+  EXPECT_EQ(Remove(mixed, {{"S", "b"}}), "[S]\r\na=1\r\nc=3\r\nd=4");
+  EXPECT_EQ(Remove(mixed, {{"S", "a"}, {"S", "d"}}), "[S]\r\nb=2\r\n\nc=3\r\n");
+  // An LF alone ends no line: the reader's line, LF and all, goes whole.
+  EXPECT_EQ(Remove("[S]\r\nx=1\ny=2\r\nz=3\r\n", {{"S", "x"}}), "[S]\r\nz=3\r\n");
+  EXPECT_EQ(Remove("[S]\r\na=1\r\nb=2\n\n", {{"S", "b"}}), "[S]\r\na=1\r\n\n");
+}
+
+TEST_F(EntryRemoval, TheLastLineWithoutALineEnd) {
+  EXPECT_EQ(Remove("[S]\r\na=1\r\nb=2", {{"S", "b"}}), "[S]\r\na=1\r\n");
+  EXPECT_EQ(Remove("[S]\r\na=1\r\nb=2", {{"S", "a"}}), "[S]\r\nb=2");
+  EXPECT_EQ(Remove("[S]\r\na=1\r\nb=2\x1a", {{"S", "b"}}), "[S]\r\na=1\r\n") << "the end-of-file mark reads as part of the line";
+}
+
+TEST_F(EntryRemoval, SeveralDeletionsAndSeveralWritesBuildOnTheFileAsRead) {
+  const std::string text = "; top\r\n[A]\r\na1=1\r\na2=2\r\n; mid\r\n[B]\r\nb1=1\r\n";
+  EXPECT_EQ(Remove(text, {{"B", "b1"}, {"A", "a1"}}), "; top\r\n[A]\r\na2=2\r\n; mid\r\n[B]\r\n");
+
+  auto ini = Open(text, false);
+  const int writes = storage.writes;
+  ini->DeleteKey("A", "a2");
+  ini->UpdateFile();
+  EXPECT_EQ(storage.files["C:\\t.ini"], "; top\r\n[A]\r\na1=1\r\n; mid\r\n[B]\r\nb1=1\r\n");
+  ini->DeleteKey("A", "a1");
+  ini->UpdateFile();
+  EXPECT_EQ(storage.files["C:\\t.ini"], "; top\r\n[A]\r\n; mid\r\n[B]\r\nb1=1\r\n");
+  EXPECT_EQ(storage.writes, writes + 2);
+}
+
+TEST_F(EntryRemoval, AMissingEntryLeavesTheFileUnwritten) {
+  const std::string text = "; comment\r\n[S]\r\na = \"1\"\r\n";
+  EXPECT_EQ(Remove(text, {{"S", "b"}, {"T", "a"}, {"S", "a = \"1\""}}), "(unwritten)");
+  EXPECT_EQ(storage.files["C:\\t.ini"], text);
+}
+
+TEST_F(EntryRemoval, AnyOtherChangeWritesTheNormalisedImage) {
+  auto ini = Open("; comment\r\n[S]\r\na = 1\r\nb=2\r\n", false);
+  ini->DeleteKey("S", "a");
+  ini->WriteString("S", "c", "3");
+  ini->UpdateFile();
+  EXPECT_EQ(storage.files["C:\\t.ini"], "[S]\r\nb=2\r\nc=3\r\n\r\n");
+
+  auto erased = Open("; comment\r\n[S]\r\na=1\r\n[T]\r\nt=1\r\n", false);
+  erased->EraseSection("T");
+  erased->DeleteKey("S", "missing");
+  erased->UpdateFile();
+  EXPECT_EQ(storage.files["C:\\t.ini"], "[S]\r\na=1\r\n\r\n");
 }
 
 TEST_F(SectionIni, NothingIsWrittenWithoutAChangeOrWhenReadOnly) {
@@ -270,7 +378,8 @@ TEST_F(IniFilesOnDisk, DeletionsReachTheDiskWhenTheFileIsClosed) {
   EXPECT_EQ(*fileio::ReadWholeFile(ini), "; comment\r\n[Ext]\r\nabc=1\r\ndef=2\r\n");
   EXPECT_EQ(IniReadString(ini, "Ext", "abc", "none"), "none") << "the editing image serves reads";
   IniCloseFile(ini);
-  EXPECT_EQ(*fileio::ReadWholeFile(ini), "[Ext]\r\ndef=2\r\n\r\n");
+  EXPECT_EQ(*fileio::ReadWholeFile(ini), "; comment\r\n[Ext]\r\ndef=2\r\n");
+  EXPECT_FALSE(fileio::FileExists(fileio::TemporaryNameFor(ini)));
 
   std::string missing = dir.File("missing.ini");
   IniDeleteKey(missing, "S", "k");
@@ -285,7 +394,7 @@ TEST_F(IniFilesOnDisk, AFileNameAloneIsTheFileInTheWindowsFolder) {
   IniDeleteKey("sowtest.ini", "S", "k");
   IniCloseAll();
   folders::g_windowsFolderOverride.clear();
-  EXPECT_EQ(*fileio::ReadWholeFile(dir.File("sowtest.ini")), "");
+  EXPECT_EQ(*fileio::ReadWholeFile(dir.File("sowtest.ini")), "[S]\r\n");
 }
 
 TEST_F(IniFilesOnDisk, PendingDeletionsReachTheDiskAtProgramEndWithoutClosing) {
@@ -299,6 +408,6 @@ TEST_F(IniFilesOnDisk, PendingDeletionsReachTheDiskAtProgramEndWithoutClosing) {
         std::exit(0);
       },
       ::testing::ExitedWithCode(0), "");
-  EXPECT_EQ(*fileio::ReadWholeFile(ini), "[S]\r\nb=2\r\n\r\n");
+  EXPECT_EQ(*fileio::ReadWholeFile(ini), "[S]\r\nb=2\r\n");
   std::remove(ini.c_str());
 }
