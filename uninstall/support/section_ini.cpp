@@ -35,7 +35,7 @@ std::vector<RawLine> SplitRawLines(std::string_view bytes) {
     }
     line.span = RawSpan{begin, end};
     lines.push_back(std::move(line));
-    start = cr == std::string_view::npos ? bytes.size() : line.span.end;
+    start = cr == std::string_view::npos ? bytes.size() : end;
   }
   return lines;
 }
