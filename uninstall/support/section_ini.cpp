@@ -208,6 +208,7 @@ TSectionIniFile::~TSectionIniFile() { UpdateFile(); }
 void TSectionIniFile::SetFileName(std::string name) {
   UpdateFile();
   Sections_.Clear();
+  Pending_.clear();
   SectionCursor_ = 0;
   Original_.reset();
   Deleted_.clear();
@@ -249,6 +250,29 @@ void TSectionIniFile::Load() {
 void TSectionIniFile::StopKeepingBytes() {
   Original_.reset();
   Deleted_.clear();
+}
+
+void TSectionIniFile::SettleDeletions() {
+  for (auto& [s, pending] : Pending_) {
+    TSectionList::Entry& entry = Sections_[s];
+    const bool sources = Original_.has_value();
+    size_t kept = 0;
+    for (size_t i = 0; i < entry.lines.size(); ++i) {
+      if (pending.gone[i]) continue;
+      if (kept != i) {
+        entry.lines[kept] = std::move(entry.lines[i]);
+        if (sources) entry.sources[kept] = entry.sources[i];
+      }
+      ++kept;
+    }
+    entry.lines.resize(kept);
+    if (sources) {
+      entry.sources.resize(kept);
+    } else {
+      entry.sources.clear();
+    }
+  }
+  Pending_.clear();
 }
 
 void TSectionIniFile::ResolveDuplicateSections() {
@@ -312,6 +336,7 @@ int TSectionIniFile::FindLine(const TStrings& lines, std::string_view ident) {
 
 std::string TSectionIniFile::ReadString(std::string_view section, std::string_view ident,
                                         std::string_view defaultValue) {
+  SettleDeletions();
   int s = FindSectionForKey(section, false);
   if (s < 0) return std::string(defaultValue);
   const TStrings& lines = Sections_[s].lines;
@@ -322,6 +347,7 @@ std::string TSectionIniFile::ReadString(std::string_view section, std::string_vi
 
 void TSectionIniFile::WriteString(std::string_view section, std::string_view ident,
                                   std::string_view value) {
+  SettleDeletions();
   if (ident.empty()) {
     if (!section.empty() || !value.empty()) {
       EraseSection(section);
@@ -362,6 +388,7 @@ void TSectionIniFile::WriteBool(std::string_view section, std::string_view ident
 }
 
 void TSectionIniFile::ReadSection(std::string_view section, TStrings& strings) {
+  SettleDeletions();
   int s = Sections_.IndexOf(section);
   if (s < 0) return;
   for (const std::string& line : Sections_[s].lines) strings.emplace_back(NameOfLine(line));
@@ -373,6 +400,7 @@ void TSectionIniFile::ReadSections(TStrings& strings) {
 }
 
 void TSectionIniFile::ReadSectionValues(std::string_view section, TStrings& strings) {
+  SettleDeletions();
   int s = Sections_.IndexOf(section);
   if (s < 0) return;
   const TStrings& lines = Sections_[s].lines;
@@ -400,6 +428,7 @@ void TSectionIniFile::WriteSectionValues(std::string_view section, const TString
 }
 
 void TSectionIniFile::EraseSection(std::string_view section) {
+  SettleDeletions();
   int s = Sections_.IndexOf(section);
   if (s >= 0) {
     Sections_.Delete(s);
@@ -411,18 +440,28 @@ void TSectionIniFile::EraseSection(std::string_view section) {
 }
 
 void TSectionIniFile::DeleteKey(std::string_view section, std::string_view ident) {
-  TSectionList::Entry& entry = Sections_[FindSectionForKey(section, true)];
-  int i = FindLine(entry.lines, ident);
-  if (i < 0) return;
-  entry.lines.erase(entry.lines.begin() + i);
-  if (Original_) {
-    Deleted_.push_back(entry.sources[static_cast<size_t>(i)]);
-    entry.sources.erase(entry.sources.begin() + i);
+  const int s = FindSectionForKey(section, true);
+  const TSectionList::Entry& entry = Sections_[s];
+  auto [at, added] = Pending_.try_emplace(s);
+  PendingDeletions& pending = at->second;
+  if (added) {
+    pending.gone.assign(entry.lines.size(), false);
+    for (size_t i = 0; i < entry.lines.size(); ++i) {
+      pending.byName[ansi::UpperCase(NameOfLine(entry.lines[i]))].first.push_back(i);
+    }
   }
+  auto named = pending.byName.find(ansi::UpperCase(ident));
+  if (named == pending.byName.end()) return;
+  auto& [lines, goneCount] = named->second;
+  if (goneCount == lines.size()) return;
+  const size_t i = lines[goneCount++];
+  pending.gone[i] = true;
+  if (Original_) Deleted_.push_back(entry.sources[i]);
   Modified_ = true;
 }
 
 void TSectionIniFile::GetStrings(TStrings& strings) {
+  SettleDeletions();
   for (int i = 0; i < Sections_.Count(); ++i) {
     const TSectionList::Entry& e = Sections_[i];
     if (e.lines.empty()) continue;
@@ -433,6 +472,7 @@ void TSectionIniFile::GetStrings(TStrings& strings) {
 }
 
 void TSectionIniFile::UpdateFile() {
+  SettleDeletions();
   if (!Modified_) return;
   if (!FileName_.empty() && !ReadOnly_) {
     // A file that cannot be written keeps its old contents; the edit is dropped.

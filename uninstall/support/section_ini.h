@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -121,6 +122,8 @@ class TSectionIniFile {
   void ResolveDuplicateSections();
   // Another change than a deletion: from now on the image is written whole.
   void StopKeepingBytes();
+  // Takes the lines deleted so far out of their sections.
+  void SettleDeletions();
 
   std::string FileName_;
   bool Modified_ = false;
@@ -136,6 +139,18 @@ class TSectionIniFile {
   // with deletions as its only changes), and the spans deleted so far.
   std::optional<std::string> Original_;
   std::vector<sectionini::RawSpan> Deleted_;
+  // Deleted lines wait here until anything else looks at their section. Each
+  // deletion would otherwise scan the lines before it and move the lines
+  // after it, and a log with many entries of one section would cost the
+  // square of their number. A section gets an index of its names on its
+  // first deletion; its lines go in one pass when they are settled.
+  struct PendingDeletions {
+    std::vector<bool> gone;  // per line of the section
+    // upper-case name -> the lines of that name in order, and how many of
+    // them are gone (always the first ones: a deletion takes the first line)
+    std::map<std::string, std::pair<std::vector<size_t>, size_t>, std::less<>> byName;
+  };
+  std::map<int, PendingDeletions> Pending_;  // by section
 };
 
 namespace sectionini {

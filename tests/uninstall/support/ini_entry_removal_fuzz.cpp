@@ -138,5 +138,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   TSectionIniFile again(path, true, true, true, true, true, &storage);
   if (Image(again) != expected) Fail();
+
+  // Many deletions, some of names that are not there, with reads between
+  // them: every read answers as the image less the lines deleted so far.
+  TSectionIniFile many(path, false, true, true, true, true, &storage);
+  std::vector<std::pair<std::string, TStrings>> model = expected;
+  size_t pick = pickLine;
+  for (int round = 0; round < 24 && !model.empty(); ++round) {
+    pick = pick * 1103515245u + 12345u;
+    auto& [name, lines] = model[(pick >> 8) % model.size()];
+    std::string victim = lines.empty() || (pick & 16) ? "absent" : NameOf(lines[(pick >> 12) % lines.size()]);
+    many.DeleteKey(name, victim);
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (ansi::SameText(NameOf(lines[i]), victim)) {
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+        break;
+      }
+    }
+    if (pick & 32) {
+      TStrings now;
+      many.ReadSectionValues(name, now);
+      if (now != lines) Fail();
+    }
+  }
+  many.UpdateFile();
+  TSectionIniFile last(path, true, true, true, true, true, &storage);
+  if (Image(last) != model) Fail();
   return 0;
 }

@@ -253,6 +253,33 @@ TEST_F(EntryRemoval, SeveralDeletionsAndSeveralWritesBuildOnTheFileAsRead) {
   EXPECT_EQ(storage.writes, writes + 2);
 }
 
+TEST_F(EntryRemoval, ReadsBetweenDeletionsSeeEveryDeletionSoFar) {
+  auto ini = Open("[A]\r\nk=1\r\nj=2\r\nK=3\r\n[B]\r\nx=1\r\n[C]\r\nc=1\r\n", false);
+  ini->DeleteKey("A", "k");
+  ini->DeleteKey("B", "x");
+  EXPECT_EQ(ini->ReadString("a", "K", "none"), "3") << "the second line of the name is the first now";
+  EXPECT_EQ(ReadValues(*ini, "B"), TStrings{});
+  ini->DeleteKey("A", "K");
+  ini->DeleteKey("A", "k");  // none left
+  TStrings names;
+  ini->ReadSection("A", names);
+  EXPECT_EQ(names, TStrings{"j"});
+  ini->DeleteKey("A", "j");
+  ini->DeleteKey("C", "c");
+  TStrings image;
+  ini->GetStrings(image);
+  EXPECT_TRUE(image.empty());
+  ini->UpdateFile();
+  EXPECT_EQ(storage.files["C:\\t.ini"], "[A]\r\n[B]\r\n[C]\r\n");
+
+  // Deleting thousands of entries of one section, last first.
+  std::string text = "[Big]\r\n";
+  for (int i = 0; i < 5000; ++i) text += "e" + std::to_string(i) + "=1\r\n";
+  std::vector<std::pair<std::string, std::string>> all;
+  for (int i = 4999; i >= 1; --i) all.emplace_back("big", "E" + std::to_string(i));
+  EXPECT_EQ(Remove(text, all), "[Big]\r\ne0=1\r\n");
+}
+
 TEST_F(EntryRemoval, AMissingEntryLeavesTheFileUnwritten) {
   const std::string text = "; comment\r\n[S]\r\na = \"1\"\r\n";
   EXPECT_EQ(Remove(text, {{"S", "b"}, {"T", "a"}, {"S", "a = \"1\""}}), "(unwritten)");
