@@ -223,6 +223,18 @@ std::vector<Case> Cases() {
                      g_sink = g_sink + storage.files["C:\\bench.ini"].size();
                    }});
 
+  cases.push_back({"user's INI file: every entry of a section removed",
+                   [](size_t k) { return "; settings\r\n[S]\r\n" + NumberedLines("Entry", 100 * 1000 * k, "1"); },
+                   [](const Input& in) {
+                     MemoryStorage storage;
+                     size_t count = SplitCrLf(in.bytes).size() - 2;
+                     {
+                       TSectionIniFile ini = OpenSections(storage, in, false);
+                       for (size_t i = count; i-- > 0;) ini.DeleteKey("S", "entry" + std::to_string(i));
+                     }
+                     g_sink = g_sink + storage.files["C:\\bench.ini"].size();
+                   }});
+
   cases.push_back({"setup.ini: TIniFile32 load",
                    [](size_t k) { return "[Install]\r\nProgramName=Bench\r\n[Package0]\r\n" +
                                          NumberedLines("Pak", 50 * 1000 * k, "archive.rar"); },
