@@ -64,6 +64,19 @@ function(sowell_add_fuzzer name)
   add_test(NAME ${name} COMMAND ${name} -max_total_time=${SOWELL_FUZZ_SECONDS} -rss_limit_mb=2048
            -timeout=10 -print_final_stats=0 ${dirs})
   set_tests_properties(${name} PROPERTIES LABELS fuzz)
+  # tools/fuzz finds every target, its program and its seeds in fuzz-targets.tsv.
+  set_property(GLOBAL APPEND PROPERTY SOWELL_FUZZ_TARGETS "${name}\t$<TARGET_FILE:${name}>\t${F_CORPUS}\n")
+  get_property(deferred GLOBAL PROPERTY SOWELL_FUZZ_LIST_DEFERRED)
+  if(NOT deferred)
+    set_property(GLOBAL PROPERTY SOWELL_FUZZ_LIST_DEFERRED ON)
+    cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL sowell_write_fuzz_list)
+  endif()
+endfunction()
+
+function(sowell_write_fuzz_list)
+  get_property(targets GLOBAL PROPERTY SOWELL_FUZZ_TARGETS)
+  string(JOIN "" content ${targets})
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/fuzz-targets.tsv CONTENT "${content}")
 endfunction()
 
 # sowell_add_gui_test(<name> SCRIPT file.sh [DEPENDS targets...])

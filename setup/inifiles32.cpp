@@ -10,6 +10,12 @@ bool IsSectionHeader(std::string_view line) {
   return !t.empty() && t.front() == '[' && t.back() == ']';
 }
 
+bool HeaderName(std::string_view line, std::string_view& name) {
+  if (line.size() < 2 || line.front() != '[' || line.back() != ']') return false;
+  name = line.substr(1, line.size() - 2);
+  return true;
+}
+
 std::string_view KeyOfLine(std::string_view line) {
   size_t eq = line.find('=');
   if (eq == std::string_view::npos) return {};
@@ -88,32 +94,47 @@ TIniFile32::TIniFile32(std::string fileName) : FileName_(std::move(fileName)) {
   if (auto bytes = fileio::ReadWholeFile(FileName_)) Lines_ = SplitLines(*bytes);
 }
 
-ptrdiff_t TIniFile32::FindSection(std::string_view section) const {
-  const size_t want = section.size() + 2;
-  for (size_t i = 0; i < Lines_.size(); ++i) {
-    const std::string& line = Lines_[i];
-    // The header is compared as a whole, untrimmed line.
-    if (line.size() == want && line.front() == '[' && line.back() == ']' &&
-        ansi::SameText(std::string_view(line).substr(1, section.size()), section)) {
-      return static_cast<ptrdiff_t>(i);
+TIniFile32::LookupIndex& TIniFile32::Index() const {
+  if (!Index_) {
+    Index_ = std::make_shared<LookupIndex>();
+    for (size_t i = 0; i < Lines_.size(); ++i) {
+      std::string_view name;
+      // The header is compared as a whole, untrimmed line; the first of a name counts.
+      if (HeaderName(Lines_[i], name)) Index_->sections.emplace(ansi::UpperCase(name), i);
     }
   }
-  return -1;
+  return *Index_;
+}
+
+const std::map<std::string, size_t, std::less<>>& TIniFile32::KeysOf(size_t header) const {
+  auto [it, added] = Index().keys.try_emplace(header);
+  if (added) {
+    for (size_t i = header + 1; i < Lines_.size(); ++i) {
+      const std::string& line = Lines_[i];
+      if (IsSectionHeader(line)) break;
+      std::string_view key = KeyOfLine(line);
+      if (!key.empty()) it->second.emplace(std::string(key), i);
+    }
+  }
+  return it->second;
+}
+
+ptrdiff_t TIniFile32::FindSection(std::string_view section) const {
+  const auto& sections = Index().sections;
+  auto it = sections.find(ansi::UpperCase(section));
+  return it == sections.end() ? -1 : static_cast<ptrdiff_t>(it->second);
 }
 
 std::string TIniFile32::ReadString(std::string_view section, std::string_view key,
                                    std::string_view defaultValue) const {
   ptrdiff_t header = FindSection(section);
-  if (header < 0) return std::string(defaultValue);
-  for (size_t i = static_cast<size_t>(header) + 1; i < Lines_.size(); ++i) {
-    const std::string& line = Lines_[i];
-    if (IsSectionHeader(line)) break;
-    if (KeyOfLine(line) == key) {
-      std::string_view value = ValueOfLine(line, key);
-      return std::string(value.empty() ? defaultValue : value);
-    }
-  }
-  return std::string(defaultValue);
+  // An empty key names no value: a line without one has no value either.
+  if (header < 0 || key.empty()) return std::string(defaultValue);
+  const auto& keys = KeysOf(static_cast<size_t>(header));
+  auto it = keys.find(key);
+  if (it == keys.end()) return std::string(defaultValue);
+  std::string_view value = ValueOfLine(Lines_[it->second], key);
+  return std::string(value.empty() ? defaultValue : value);
 }
 
 int32_t TIniFile32::ReadInteger(std::string_view section, std::string_view key,
@@ -168,6 +189,7 @@ void TIniFile32::WriteString(std::string_view section, std::string_view key, std
       Lines_.insert(Lines_.begin() + static_cast<ptrdiff_t>(i), std::move(keyLine));
     }
   }
+  Index_.reset();
   Save();
 }
 

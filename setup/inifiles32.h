@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -39,14 +41,29 @@ class TIniFile32 {
   ptrdiff_t FindSection(std::string_view section) const;
   void Save() const;
 
+  // Where the headers and the keys of the sections stand, made on the first
+  // read and dropped by every write. The run reads numbered keys (Pak0,
+  // Pak1, ...) and package sections one at a time; a scan of the file for
+  // each would grow with the square of setup.ini.
+  struct LookupIndex {
+    std::map<std::string, size_t> sections;  // upper-case name -> first header line
+    // header line -> key -> first line of that key in the section
+    std::map<size_t, std::map<std::string, size_t, std::less<>>> keys;
+  };
+  LookupIndex& Index() const;
+  const std::map<std::string, size_t, std::less<>>& KeysOf(size_t header) const;
+
   std::string FileName_;
   std::vector<std::string> Lines_;
+  mutable std::shared_ptr<LookupIndex> Index_;
 };
 
 namespace inifiles32 {
 
 // The three line rules every operation shares.
 bool IsSectionHeader(std::string_view line);
+// The name of an untrimmed "[" name "]" line, the only form lookups find.
+bool HeaderName(std::string_view line, std::string_view& name);
 std::string_view KeyOfLine(std::string_view line);
 std::string_view ValueOfLine(std::string_view line, std::string_view key);
 

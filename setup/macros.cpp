@@ -28,14 +28,19 @@ std::string CollapseBackslashes(std::string_view text) {
 }  // namespace
 
 std::string ReplaceAll(std::string_view text, std::string_view pattern, std::string_view replacement) {
-  std::string result(text);
+  // Built front to back: replacing inside the text would move its whole tail
+  // at every hit, which a long registry string full of hits makes quadratic.
+  std::string result;
+  result.reserve(text.size());
   size_t from = 0;
   for (;;) {
-    size_t at = FindAsciiNoCase(result, pattern, from);
-    if (at == std::string::npos) return result;
-    result.replace(at, pattern.size(), replacement);
-    from = at + replacement.size();
+    size_t at = FindAsciiNoCase(text, pattern, from);
+    if (at == std::string_view::npos) break;
+    result.append(text.substr(from, at - from)).append(replacement);
+    from = at + pattern.size();
   }
+  result.append(text.substr(from));
+  return result;
 }
 
 std::string ExpandMacros(std::string_view text, std::string_view installDir,

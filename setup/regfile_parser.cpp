@@ -99,15 +99,20 @@ KeyLocation LocateKey(std::string_view keyPath) {
   // A path that names no root is written under HKEY_LOCAL_MACHINE, so that is
   // where the uninstaller must look for it.
   loc.rootName = "HKLM";
+  const Root* named = nullptr;
   for (const Root& r : kRoots) {
-    if (StartsWith(upper, r.fullName)) {
+    // The name must end there: HKEY_CURRENT_USERS is no root.
+    if (StartsWith(upper, r.fullName) && (upper.size() == r.fullName.size() || upper[r.fullName.size()] == '\\')) {
+      named = &r;
       loc.root = r.root;
       loc.rootName = r.shortName;
       break;
     }
   }
   std::string_view work = keyPath;
-  if (StartsWith(upper, "HKEY_")) {
+  if (named) {
+    work.remove_prefix(std::min(named->fullName.size() + 1, work.size()));
+  } else if (StartsWith(upper, "HKEY_")) {
     size_t slash = work.find('\\');
     if (slash != std::string_view::npos) work.remove_prefix(slash + 1);
   }
@@ -172,7 +177,6 @@ std::optional<Operation> TRegFileParser::Next() {
       case State::NextLine: emitted = OnNextLine(); break;
       case State::ValueData: emitted = OnValueData(); break;
       case State::HexData: emitted = OnHexData(); break;
-      case State::PendingMessages: emitted = OnPendingMessages(); break;
       case State::ValueReady:
         state_ = State::NextLine;
         emitted = EmitValue();
@@ -192,10 +196,12 @@ bool TRegFileParser::OnNextLine() {
   if (line.empty()) return false;
   if (StartsWith(line, "Windows Registry Editor Version ")) unicodeForm_ = true;
   if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-    std::string_view path = line.substr(1, line.size() - 2);
-    haveKey_ = !path.empty();
+    key_ = LocateKey(line.substr(1, line.size() - 2));
+    // A line that names a root itself ([HKEY_CURRENT_USER]) creates nothing,
+    // and the values under it are skipped like those before any key line:
+    // none is ever written into a root key.
+    haveKey_ = !key_.subKey.empty();
     if (!haveKey_) return false;
-    key_ = LocateKey(path);
     Operation op;
     op.kind = Operation::Kind::CreateKey;
     op.key = key_;
@@ -209,6 +215,7 @@ bool TRegFileParser::OnValueLine(std::string_view line) {
   // root of HKEY_LOCAL_MACHINE.
   if (!haveKey_) return false;
   value_ = Operation{};
+  reported_ = false;
   if (line.front() == '"') {
     // The editor escapes a backslash and a quote inside a name with a backslash.
     size_t i = 1;
@@ -258,10 +265,8 @@ bool TRegFileParser::OnValueData() {
     value_.type = kRegDword;
     int bad = 0;
     value_.number = static_cast<uint32_t>(HexToStr(data.substr(6), &bad));
-    pendingBugMessages_ = bad;
-    afterMessages_ = State::ValueReady;
-    state_ = State::PendingMessages;
-    return false;
+    state_ = State::ValueReady;
+    return bad > 0 && Report(MessageKind::BugInHexToStr);
   }
   if (StartsWith(lower, "hex:") || typedPrefix > 0) {
     size_t prefix = typedPrefix > 0 ? typedPrefix : 4;
@@ -297,23 +302,20 @@ bool TRegFileParser::OnHexData() {
     int bad = 0;
     value_.data += static_cast<char>(HexToStr(pair, &bad) & 0xFF);
     bool neither = HexDigitValue(pair[0]) < 0 && (pair.size() < 2 || HexDigitValue(pair[1]) < 0);
-    if (neither || bad > 0) {
-      pendingBugMessages_ = bad;
-      afterMessages_ = State::HexData;
-      state_ = State::PendingMessages;
-      if (neither) return EmitMessage(MessageKind::BadHexParameter);
-      return false;
+    if (neither) {
+      if (Report(MessageKind::BadHexParameter)) return true;
+    } else if (bad > 0) {
+      if (Report(MessageKind::BugInHexToStr)) return true;
     }
   }
 }
 
-bool TRegFileParser::OnPendingMessages() {
-  if (pendingBugMessages_ > 0) {
-    --pendingBugMessages_;
-    return EmitMessage(MessageKind::BugInHexToStr);
-  }
-  state_ = afterMessages_;
-  return false;
+bool TRegFileParser::Report(MessageKind kind) {
+  // One message per value: a value of a hundred thousand bad digits must not
+  // show a hundred thousand boxes, each waiting for OK.
+  if (reported_) return false;
+  reported_ = true;
+  return EmitMessage(kind);
 }
 
 bool TRegFileParser::Emit(Operation op) {

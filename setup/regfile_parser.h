@@ -34,9 +34,11 @@ struct KeyLocation {
   bool operator==(const KeyLocation&) const = default;
 };
 
-// A key path whose upper-case form begins with a root's full name selects that
-// root and loses everything up to its first backslash; any other path is a key
-// under HKEY_LOCAL_MACHINE.
+// A key path that begins with a root's full name (any case) followed by a
+// backslash or the end selects that root and loses the name and the
+// backslash; a bare root name leaves an empty subKey, the root itself. Any
+// other path is a key under HKEY_LOCAL_MACHINE; an unknown "HKEY_" name still
+// loses everything up to its first backslash.
 KeyLocation LocateKey(std::string_view keyPath);
 
 enum class MessageKind { WrongRegFile, BadHexParameter, BugInHexToStr };
@@ -95,7 +97,7 @@ class TRegFileParser {
   std::optional<Operation> Next();
 
  private:
-  enum class State { NextLine, ValueData, HexData, PendingMessages, ValueReady, Done };
+  enum class State { NextLine, ValueData, HexData, ValueReady, Done };
 
   // Each state function reads what it needs and sets the next state; it
   // returns true when it has filled `out_` with an operation to hand out.
@@ -103,10 +105,11 @@ class TRegFileParser {
   bool OnValueLine(std::string_view line);
   bool OnValueData();
   bool OnHexData();
-  bool OnPendingMessages();
 
   bool Emit(Operation op);
   bool EmitMessage(MessageKind kind);
+  // The message of the value being read, unless it has shown one already.
+  bool Report(MessageKind kind);
   bool EmitValue();
 
   LineReader lines_;
@@ -118,8 +121,7 @@ class TRegFileParser {
   Operation value_;   // value being collected
   std::string hexLine_;  // current line of hex data and the read position in it
   size_t hexPos_ = 0;
-  int pendingBugMessages_ = 0;
-  State afterMessages_ = State::NextLine;
+  bool reported_ = false;  // the value being read has shown its message
   std::optional<Operation> out_;
 };
 

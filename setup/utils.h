@@ -7,7 +7,7 @@
 // Reads text (trimmed of blanks and control characters) as hexadecimal digits
 // in 32-bit arithmetic that wraps, so more than eight digits keep the last
 // eight. A character that is no hexadecimal digit counts as 0; the number of
-// such characters goes to *badDigits, since each of them is reported to the user.
+// such characters goes to *badDigits, so that the caller can tell the user.
 int32_t HexToStr(std::string_view text, int* badDigits = nullptr);
 
 // 0 to 15 for a hexadecimal digit, -1 for anything else.

@@ -1,6 +1,9 @@
 #include "uninstall/removal_rules.h"
 
+#include <algorithm>
+
 #include "common/ansi.h"
+#include "common/install_log.h"
 
 namespace removal {
 namespace {
@@ -44,6 +47,30 @@ bool IsKeptSharedFile(const std::vector<std::string>& keptSharedFiles, std::stri
     if (ansi::SameText(name, path)) return true;
   }
   return false;
+}
+
+PathSet::PathSet(const std::vector<std::string>& paths) {
+  folded_.reserve(paths.size());
+  for (const std::string& path : paths) folded_.push_back(ansi::UpperCase(path));
+  std::sort(folded_.begin(), folded_.end());
+}
+
+bool PathSet::Contains(std::string_view path) const {
+  return std::binary_search(folded_.begin(), folded_.end(), ansi::UpperCase(path));
+}
+
+PathSet KeptSharedFileSet(const std::vector<std::string>& keptSharedFiles) {
+  std::vector<std::string> names;
+  names.reserve(keptSharedFiles.size());
+  for (const std::string& line : keptSharedFiles) names.push_back(installlog::EntryName(line));
+  return PathSet(names);
+}
+
+PathSet EntryPathSet(const std::vector<std::string>& lines) {
+  std::vector<std::string> paths;
+  paths.reserve(lines.size());
+  for (const std::string& line : lines) paths.push_back(installlog::EntryPath(line));
+  return PathSet(paths);
 }
 
 bool HasWildcards(std::string_view path) { return path.find_first_of("*?") != std::string_view::npos; }

@@ -19,6 +19,25 @@ std::string_view FileExtension(std::string_view path);
 // `keptSharedFiles`, compared without regard to case.
 bool IsKeptSharedFile(const std::vector<std::string>& keptSharedFiles, std::string_view path);
 
+// Paths compared without regard to case (code page 1251), for the steps that
+// look up every record of one section in another: a scan of the other
+// section per record would grow with the square of the log.
+class PathSet {
+ public:
+  PathSet() = default;
+  explicit PathSet(const std::vector<std::string>& paths);
+  bool Contains(std::string_view path) const;
+  size_t Size() const { return folded_.size(); }
+
+ private:
+  std::vector<std::string> folded_;  // upper case, sorted
+};
+
+// The names of the kept shared files, as IsKeptSharedFile matches them.
+PathSet KeptSharedFileSet(const std::vector<std::string>& keptSharedFiles);
+// The paths (text before the last "=") of a section's lines.
+PathSet EntryPathSet(const std::vector<std::string>& lines);
+
 // A path the file and folder steps may act on: a full path ("X:\..." or
 // "\\server\share\..."), not a drive or share root, without "." or ".."
 // components and without wildcards outside its last component. A hostile or

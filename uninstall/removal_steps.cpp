@@ -107,14 +107,12 @@ void SharedFilesStep(RemovalContext& c) {
   if (c.keptSharedFiles.empty()) return;
   c.ui->AddStatusLine(MessageText(kTextSharedFiles));
   LoadSection(c, installlog::kCopyFiles);
+  const removal::PathSet installed = removal::EntryPathSet(c.sectionLines);
   int answer = 0;
   size_t i = 0;
   while (i < c.keptSharedFiles.size()) {
     std::string path = EntryPath(c.keptSharedFiles[i]);
-    bool installed = std::any_of(c.sectionLines.begin(), c.sectionLines.end(), [&](const std::string& line) {
-      return ansi::SameText(EntryPath(line), path);
-    });
-    if (!installed || path.empty()) {
+    if (!installed.Contains(path) || path.empty()) {
       ++i;
       continue;
     }
@@ -166,9 +164,10 @@ void IniStep(RemovalContext& c) {
 void FontsStep(RemovalContext& c) {
   if (!BeginStep(c, installlog::kRegFonts, kTextFonts)) return;
   const char* fontsKey = IsWindows9x() ? kFontsKey9x : kFontsKeyNT;
+  const removal::PathSet kept = removal::KeptSharedFileSet(c.keptSharedFiles);
   for (const std::string& line : c.sectionLines) {
     std::string file = EntryValue(line);
-    if (removal::IsKeptSharedFile(c.keptSharedFiles, file)) continue;
+    if (kept.Contains(file)) continue;
     if (!file.empty()) RemoveFontResourceA(file.c_str());
     std::string name = EntryName(line);
     if (!name.empty()) RegPathDeleteValue(fontsKey, name);
@@ -200,9 +199,10 @@ void RegistryStep(RemovalContext& c) {
 
 void ComServersStep(RemovalContext& c) {
   if (!BeginStep(c, installlog::kRegServers, kTextComServers)) return;
+  const removal::PathSet kept = removal::KeptSharedFileSet(c.keptSharedFiles);
   for (const std::string& line : c.sectionLines) {
     std::string path = EntryPath(line);
-    if (removal::IsKeptSharedFile(c.keptSharedFiles, path) || !removal::IsRemovablePath(path)) continue;
+    if (kept.Contains(path) || !removal::IsRemovablePath(path)) continue;
     UnregisterComServer(path);
   }
   EndStep(c);
@@ -224,9 +224,10 @@ void DeleteFilesByMask(RemovalContext& c, const std::string& path) {
 
 void FilesStep(RemovalContext& c) {
   if (!BeginStep(c, installlog::kCopyFiles, kTextFiles)) return;
+  const removal::PathSet kept = removal::KeptSharedFileSet(c.keptSharedFiles);
   for (const std::string& line : c.sectionLines) {
     std::string path = EntryPath(line);
-    if (removal::IsKeptSharedFile(c.keptSharedFiles, path)) continue;
+    if (kept.Contains(path)) continue;
     DeleteFilesByMask(c, path);
     if (ansi::SameText(removal::FileExtension(path), ".hlp")) {
       DeleteFilesByMask(c, removal::ChangeFileExt(path, ".gid"));

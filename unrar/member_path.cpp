@@ -11,17 +11,24 @@ std::string Upper(std::string_view s) {
   return u;
 }
 
-// Windows opens these as devices whatever folder or extension they come with.
+// The port number of COMn and LPTn: a digit 1 to 9, or superscript one, two
+// or three (U+00B9, U+00B2, U+00B3 in UTF-8), which Windows also counts.
+bool IsPortNumber(std::string_view s) {
+  if (s.size() == 1) return s[0] >= '1' && s[0] <= '9';
+  return s.size() == 2 && s[0] == '\xC2' && (s[1] == '\xB9' || s[1] == '\xB2' || s[1] == '\xB3');
+}
+
+// Windows opens these as devices whatever folder or extension they come with;
+// blanks before the extension (and the dots and blanks it drops at the end)
+// do not help.
 bool IsDeviceName(std::string_view component) {
   std::string base = Upper(component.substr(0, component.find('.')));
   while (!base.empty() && base.back() == ' ') base.pop_back();
   static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
   for (const char* d : kDevices)
     if (base == d) return true;
-  if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-      base[3] >= '1' && base[3] <= '9')
-    return true;
-  return false;
+  std::string_view b = base;
+  return (b.substr(0, 3) == "COM" || b.substr(0, 3) == "LPT") && IsPortNumber(b.substr(3));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/ansi.h"
 #include "common/file_io.h"
 #include "tests/common/temp_dir.h"
 #include "tests/setup/test_files.h"
@@ -193,4 +194,70 @@ TEST_F(IniFile32, SeparateObjectsDoNotSeeEachOthersChanges) {
   first.WriteString("S", "k", "1");
   EXPECT_EQ(second.ReadString("S", "k", "d"), "d");
   EXPECT_EQ(TIniFile32(path_).ReadString("S", "k", "d"), "1");
+}
+
+TEST_F(IniFile32, ReadsAfterWritesSeeEveryLineWhereItNowStands) {
+  TIniFile32 ini = Load("[A]\r\na=1\r\n[B]\r\nb=1\r\n[C]\r\nc=1\r\n");
+  EXPECT_EQ(ini.ReadString("C", "c", ""), "1");
+  ini.WriteString("A", "a2", "2");  // pushes every later line down by one
+  EXPECT_EQ(ini.ReadString("A", "a2", ""), "2");
+  EXPECT_EQ(ini.ReadString("B", "b", ""), "1");
+  EXPECT_EQ(ini.ReadString("C", "c", ""), "1");
+  EXPECT_EQ(ini.ReadString("B", "a2", "d"), "d");
+  ini.WriteString("B", "b", "changed");
+  ini.WriteString("D", "d", "new");
+  EXPECT_EQ(ini.ReadString("b", "b", ""), "changed");
+  EXPECT_EQ(ini.ReadString("d", "d", ""), "new");
+
+  TIniFile32 copy = ini;
+  copy.WriteString("A", "only", "copy");
+  EXPECT_EQ(copy.ReadString("A", "only", "d"), "copy");
+  EXPECT_EQ(ini.ReadString("A", "only", "d"), "d");
+  EXPECT_EQ(copy.ReadString("C", "c", ""), "1");
+}
+
+namespace {
+
+// The lookup rules read straight off the lines, one scan per question.
+std::string ScanReadString(const std::vector<std::string>& lines, std::string_view section, std::string_view key,
+                           std::string_view fallback) {
+  size_t i = 0;
+  for (; i < lines.size(); ++i) {
+    std::string_view name;
+    if (inifiles32::HeaderName(lines[i], name) && ansi::SameText(name, section)) break;
+  }
+  for (++i; i < lines.size() && !inifiles32::IsSectionHeader(lines[i]); ++i) {
+    if (inifiles32::KeyOfLine(lines[i]) == key) {
+      std::string_view value = inifiles32::ValueOfLine(lines[i], key);
+      return std::string(value.empty() ? fallback : value);
+    }
+  }
+  return std::string(fallback);
+}
+
+}  // namespace
+
+TEST_F(IniFile32, IndexedLookupsAnswerAsAScanOfTheLinesWould) {
+  // Small random files with repeated, blank-padded, case-shifted and
+  // malformed headers and keys; every question is asked of both.
+  const char* const pieces[] = {"[S]", "[s]", " [S]", "[S] ", "[T]", "[]", "[Пакет]", "[ПАКЕТ]", "k=1", " k = 2",
+                                "K=3", "k=", "=k", "k", "j=x=y", "Имя=да", "[S", "S]", ""};
+  const char* const sections[] = {"S", "s", "T", "", "Пакет", "пакет", "S ", "X"};
+  const char* const keys[] = {"k", "K", "j", "", "Имя", "x", " k"};
+  uint32_t seed = 7;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 16;
+  };
+  for (int round = 0; round < 500; ++round) {
+    std::string text;
+    for (size_t n = next() % 12; n > 0; --n) text += std::string(pieces[next() % std::size(pieces)]) + "\r\n";
+    TIniFile32 ini = Load(text);
+    for (const char* section : sections) {
+      for (const char* key : keys) {
+        ASSERT_EQ(ini.ReadString(section, key, "?"), ScanReadString(ini.Lines(), section, key, "?"))
+            << "[" << section << "] " << key << " in:\n" << text;
+      }
+    }
+  }
 }

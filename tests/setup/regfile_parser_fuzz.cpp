@@ -18,9 +18,15 @@ std::string Narrow(const std::u16string& text) {
 void Check(std::string_view text) {
   regfile::TRegFileParser parser(text);
   size_t operations = 0;
+  bool valueMessage = false;  // the last operation was a message about digits
   while (auto op = parser.Next()) {
-    // Every operation consumes input, except the messages of one hex pair.
-    if (++operations > 4 * text.size() + 4) __builtin_trap();
+    if (++operations > 2 * text.size() + 4) __builtin_trap();
+    // A message about digits belongs to one value, which comes right after it.
+    if (valueMessage && op->kind != regfile::Operation::Kind::SetValue) __builtin_trap();
+    valueMessage = op->kind == regfile::Operation::Kind::Message &&
+                   op->message != regfile::MessageKind::WrongRegFile;
+    // No key line hands out a root itself, and no value goes into one.
+    if (op->kind != regfile::Operation::Kind::Message && op->key.subKey.empty()) __builtin_trap();
     if (op->kind != regfile::Operation::Kind::SetValue) continue;
     if (op->key.rootName.empty() || op->data.size() > text.size()) __builtin_trap();
     regfile::ValueBytes v = regfile::PrepareValue(*op, "C:\\Prog\\App\\", "D:\\");
@@ -29,6 +35,7 @@ void Check(std::string_view text) {
     auto record = installrecords::RegValueRecord(op->key.rootName, op->key.subKey, op->valueName, v.logData);
     if (record && record->key.find_first_of("\r\n=") != std::string::npos) __builtin_trap();
   }
+  if (valueMessage) __builtin_trap();
 }
 
 }  // namespace

@@ -102,14 +102,28 @@ TEST(RegFileKeys, RootsAreRecognisedByTheirFullNamesInAnyCase) {
   EXPECT_EQ(LocateKey("HKEY_CURRENT_USER\\"), (KeyLocation{RootKey::CurrentUser, "HKCU", ""}));
 }
 
+TEST(RegFileKeys, ABareRootNameIsTheRootItselfAndALongerNameIsNoRoot) {
+  EXPECT_EQ(LocateKey("HKEY_CURRENT_USER"), (KeyLocation{RootKey::CurrentUser, "HKCU", ""}));
+  EXPECT_EQ(LocateKey("hkey_users"), (KeyLocation{RootKey::Users, "HKU", ""}));
+  EXPECT_EQ(LocateKey("HKEY_CLASSES_ROOT\\"), (KeyLocation{RootKey::ClassesRoot, "HKCR", ""}));
+  EXPECT_EQ(LocateKey("Hkey_Local_Machine\\\\"), (KeyLocation{RootKey::LocalMachine, "HKLM", ""}));
+  // A root name must be followed by a backslash or nothing.
+  EXPECT_EQ(LocateKey("HKEY_CURRENT_USERS\\x"), (KeyLocation{RootKey::LocalMachine, "HKLM", "x"}));
+  EXPECT_EQ(LocateKey("HKEY_CURRENT_USERX"), (KeyLocation{RootKey::LocalMachine, "HKLM", "HKEY_CURRENT_USERX"}));
+  EXPECT_EQ(LocateKey("HKEY_USERS_OLD\\.DEFAULT"), (KeyLocation{RootKey::LocalMachine, "HKLM", ".DEFAULT"}));
+  EXPECT_EQ(LocateKey("HKEY_LOCAL_MACHINE_\\Software"), (KeyLocation{RootKey::LocalMachine, "HKLM", "Software"}));
+  EXPECT_EQ(LocateKey("HKEY_CURRENT_USER\\HKEY_USERS"),
+            (KeyLocation{RootKey::CurrentUser, "HKCU", "HKEY_USERS"}));
+}
+
 TEST(RegFileKeys, OtherPathsLandUnderTheLocalMachineAndAreLoggedThere) {
   EXPECT_EQ(LocateKey("Software\\X"), (KeyLocation{RootKey::LocalMachine, "HKLM", "Software\\X"}));
   EXPECT_EQ(LocateKey("-HKEY_CURRENT_USER\\Software\\X"),
             (KeyLocation{RootKey::LocalMachine, "HKLM", "-HKEY_CURRENT_USER\\Software\\X"}));
   // An unknown root name is still cut off up to its first backslash.
   EXPECT_EQ(LocateKey("HKEY_CURRENT_CONFIG\\System\\X"), (KeyLocation{RootKey::LocalMachine, "HKLM", "System\\X"}));
-  // A bare root name without a backslash is kept as a key name.
-  EXPECT_EQ(LocateKey("HKEY_CURRENT_USER"), (KeyLocation{RootKey::CurrentUser, "HKCU", "HKEY_CURRENT_USER"}));
+  // An unknown bare name without a backslash is kept as a key name.
+  EXPECT_EQ(LocateKey("HKEY_CURRENT_CONFIG"), (KeyLocation{RootKey::LocalMachine, "HKLM", "HKEY_CURRENT_CONFIG"}));
 }
 
 TEST(RegFileParser, ReadsTheEditorsExportForm) {
@@ -189,17 +203,58 @@ TEST(RegFileParser, MalformedLinesGiveTheirMessagesAndTheRestGoesOn) {
       "message Wrong REG file:f.reg",
       "message Wrong REG file:f.reg",
       "message Bad hex parameter",
-      "message Bug in HexToStr",
-      "message Bug in HexToStr",
       "value HKCU|X|Bad|hex(3) <00>",
       "message Bug in HexToStr",
       "value HKCU|X|Half|hex(3) <01><01>",
-      "message Bug in HexToStr",
       "message Bug in HexToStr",
       "value HKCU|X|Num|dword 0",
       "value HKCU|X|After|sz ok",
   };
   EXPECT_EQ(Parse(text), expected);
+}
+
+TEST(RegFileParser, AValueShowsOneMessageHoweverManyOfItsDigitsAreBad) {
+  std::string text = "[X]\r\n\"Num\"=dword:" + std::string(100000, 'z') + "\r\n\"Bin\"=hex:01";
+  for (int i = 0; i < 50000; ++i) text += i % 2 ? ",zz" : ",z1";
+  text += ",\\\r\n  zz,02\r\n\"Other\"=hex:zz,zz\r\n\"Last\"=dword:1g\r\n\"Fine\"=hex:0g,03\r\n";
+  std::vector<std::string> ops = Parse(text);
+  ASSERT_EQ(ops.size(), 11u);
+  EXPECT_EQ(ops[0], "key HKLM|X");
+  EXPECT_EQ(ops[1], "message Bug in HexToStr");
+  EXPECT_EQ(ops[2], "value HKLM|X|Num|dword 0");
+  EXPECT_EQ(ops[3], "message Bug in HexToStr") << "the first bad pair is z1, whose message comes first";
+  EXPECT_EQ(ops[4].substr(0, 29), "value HKLM|X|Bin|hex(3) <01><");
+  EXPECT_EQ(ops[5], "message Bad hex parameter") << "every value has its own message";
+  EXPECT_EQ(ops[6], "value HKLM|X|Other|hex(3) <00><00>");
+  EXPECT_EQ(ops[7], "message Bug in HexToStr");
+  EXPECT_EQ(ops[8], "value HKLM|X|Last|dword 16");
+  EXPECT_EQ(ops[9], "message Bug in HexToStr");
+  EXPECT_EQ(ops[10], "value HKLM|X|Fine|hex(3) <00><03>");
+  TRegFileParser p(text);
+  p.Next();
+  p.Next();
+  p.Next();
+  p.Next();
+  std::optional<Operation> bin = p.Next();
+  ASSERT_TRUE(bin.has_value());
+  EXPECT_EQ(bin->data.size(), 50003u);
+  EXPECT_EQ(bin->data.substr(0, 3), std::string("\x01\x01\x00", 3)) << "a bad digit counts as 0";
+  EXPECT_EQ(bin->data.substr(50001), std::string("\x00\x02", 2));
+}
+
+TEST(RegFileParser, ALineNamingARootCreatesNothingAndItsValuesAreSkipped) {
+  EXPECT_EQ(Parse("[HKEY_CURRENT_USER]\r\n\"A\"=\"1\"\r\n"
+                  "[hkey_local_machine\\]\r\n\"B\"=dword:1\r\n"
+                  "[HKEY_USERS]\r\n@=\"d\"\r\n"
+                  "[HKEY_CLASSES_ROOT\\]\r\n\"Bad\"=hex:zz\r\n"
+                  "[\\]\r\n\"E\"=\"root of the local machine\"\r\n"
+                  "[HKEY_CURRENT_USER\\Software\\X]\r\n\"C\"=\"3\"\r\n"
+                  "[HKEY_CURRENT_USER]\r\n\"D\"=\"4\"\r\n"),
+            (std::vector<std::string>{"key HKCU|Software\\X", "value HKCU|Software\\X|C|sz 3"}));
+  // A longer name is no root: the key goes where other unknown roots go.
+  EXPECT_EQ(Parse("[HKEY_CURRENT_USERS\\x]\r\n\"A\"=\"1\"\r\n[HKEY_CURRENT_USERX]\r\n\"B\"=\"2\"\r\n"),
+            (std::vector<std::string>{"key HKLM|x", "value HKLM|x|A|sz 1", "key HKLM|HKEY_CURRENT_USERX",
+                                      "value HKLM|HKEY_CURRENT_USERX|B|sz 2"}));
 }
 
 TEST(RegFileParser, ValuesOutsideAnyKeyAreNotWritten) {

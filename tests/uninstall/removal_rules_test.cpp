@@ -21,6 +21,26 @@ TEST(RemovalRules, KeptSharedFilesMatchByNameWithoutCase) {
   EXPECT_FALSE(IsKeptSharedFile({}, "C:\\Common\\Shared.dll"));
 }
 
+TEST(RemovalRules, PathSetsMatchAsTheListsDoWithoutCaseInCodePage1251) {
+  std::vector<std::string> kept = {"C:\\Common\\Shared.dll=", "C:\\x=y.dll=", "C:\\Общие\\Ёлка.dll=1",
+                                   "no equals"};
+  PathSet keptSet = KeptSharedFileSet(kept);
+  for (const char* path : {"c:\\common\\SHARED.DLL", "C:\\x", "C:\\x=y.dll", "C:\\ОБЩИЕ\\ёЛКА.DLL",
+                           "C:\\Общие\\Елка.dll", "NO EQUALS", "C:\\Common\\Shared.dl", ""}) {
+    EXPECT_EQ(keptSet.Contains(path), IsKeptSharedFile(kept, path)) << path;
+  }
+  EXPECT_TRUE(keptSet.Contains("C:\\ОБЩИЕ\\ёЛКА.DLL"));
+  EXPECT_FALSE(keptSet.Contains("C:\\Общие\\Елка.dll")) << "Ё and Е are two letters";
+  EXPECT_FALSE(PathSet().Contains("C:\\a"));
+
+  // Installed files are named by the text before the last "=".
+  PathSet installed = EntryPathSet({"C:\\App\\a=b.txt=", "C:\\App\\Readme.TXT=", "C:\\App\\Readme.txt="});
+  EXPECT_TRUE(installed.Contains("c:\\app\\A=B.TXT"));
+  EXPECT_FALSE(installed.Contains("C:\\App\\a"));
+  EXPECT_TRUE(installed.Contains("C:\\APP\\README.TXT"));
+  EXPECT_EQ(installed.Size(), 3u);
+}
+
 TEST(RemovalRules, OnlyFullPathsBelowARootMayBeRemoved) {
   EXPECT_TRUE(IsRemovablePath("C:\\App\\a=b.txt"));
   EXPECT_TRUE(IsRemovablePath("C:\\Program Files\\App\\"));

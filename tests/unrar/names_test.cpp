@@ -45,6 +45,32 @@ TEST(MemberPath, KeepsRelativeNamesAndRefusesEscapes) {
   EXPECT_TRUE(rar::SafeComponents("com10", parts));
 }
 
+// Superscript one, two and three, and four (no port), as UTF-8 bytes.
+#define SUP1 "\xC2\xB9"
+#define SUP2 "\xC2\xB2"
+#define SUP3 "\xC2\xB3"
+#define SUP4 "\xE2\x81\xB4"
+
+TEST(MemberPath, RefusesEveryNameWindowsOpensAsADevice) {
+  std::vector<std::string> parts;
+  // COM and LPT with superscript one, two and three are ports too.
+  for (const char* bad : {"COM" SUP1, "com" SUP2, "LPT" SUP3, "LPT" SUP2 ".txt", "COM" SUP3 " .log",
+                          "dir/lpt" SUP1 ".x/file", "a/b/Com" SUP2, "LPT" SUP1 ". .txt", "COM" SUP3 "..."})
+    EXPECT_FALSE(rar::SafeComponents(bad, parts)) << bad;
+  // In any case, with any extension, blanks or dots before it, in any folder.
+  for (const char* bad : {"con", "Con.txt", "CON .txt", "CON  . .txt", "PRN.", "aux ", "NUL.tar.gz", "nul...",
+                          "COM1", "lpt9.doc", "dir/COM5 .x", "CONIN$", "conout$.log", "CONOUT$ ", "clock$",
+                          "a/prn/b.txt"})
+    EXPECT_FALSE(rar::SafeComponents(bad, parts)) << bad;
+  // Near misses are ordinary names.
+  for (const char* good : {"COM0", "LPT0.txt", "COM" SUP4, "LPT\xC2\xB4", "COM" SUP1 SUP1, "COM10", "LPT1x",
+                           "CONSOLE", "con-fig.txt", "xcon", "NULL", "AUXILIARY.txt", "CONIN", "CON$",
+                           "LPT\xC2", SUP1 "COM", "_CON"}) {
+    EXPECT_TRUE(rar::SafeComponents(good, parts)) << good;
+    EXPECT_EQ(parts, std::vector<std::string>{good});
+  }
+}
+
 TEST(VolumeNames, NumberedAndOldStyle) {
   EXPECT_EQ(rar::NextVolumeName("x.part1.rar", true), "x.part2.rar");
   EXPECT_EQ(rar::NextVolumeName("C:\\d.1\\x.part09.rar", true), "C:\\d.1\\x.part10.rar");

@@ -1,10 +1,13 @@
 // TSectionIniFile: the uninstaller's own INI engine. It reads install.log and
 // edits the INI files an installation changed. Each line is normalised once on
-// the way in; the image is answered from memory and written back whole.
+// the way in and the image is answered from memory. While deletions are the
+// only changes, the file is written back as it was read less the deleted
+// lines; any other change writes the normalised image.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -34,18 +37,35 @@ class TIniStorage {
 // Whole-file reads and crash-safe replacement on the real file system.
 TIniStorage& DefaultIniStorage();
 
+namespace sectionini {
+
+// The bytes of the file one line of the image was read from, [begin, end):
+// the line from its first character through its line end.
+struct RawSpan {
+  size_t begin = 0;
+  size_t end = 0;
+  bool operator==(const RawSpan&) const = default;
+};
+
+}  // namespace sectionini
+
 // Section names in file order, each owning its lines.
 class TSectionList {
  public:
   struct Entry {
     std::string name;
     TStrings lines;
+    // Where each line came from, one per line, for as long as the file is
+    // kept byte for byte; empty otherwise.
+    std::vector<sectionini::RawSpan> sources;
   };
 
   // Case-insensitive, starting at the last hit and wrapping round; -1 if missing.
   int IndexOf(std::string_view name);
   int Add(std::string name);
   void Delete(int index);
+  // Removes every entry whose flag is set, keeping the order of the others.
+  void DeleteMarked(const std::vector<bool>& marked);
   void Clear();
   int Count() const { return static_cast<int>(entries_.size()); }
   Entry& operator[](int i) { return entries_[static_cast<size_t>(i)]; }
@@ -100,6 +120,10 @@ class TSectionIniFile {
   int FindSectionForKey(std::string_view section, bool create);
   static int FindLine(const TStrings& lines, std::string_view ident);
   void ResolveDuplicateSections();
+  // Another change than a deletion: from now on the image is written whole.
+  void StopKeepingBytes();
+  // Takes the lines deleted so far out of their sections.
+  void SettleDeletions();
 
   std::string FileName_;
   bool Modified_ = false;
@@ -111,6 +135,22 @@ class TSectionIniFile {
   bool TrimPairs_;
   bool StripQuotes_;
   TIniStorage* Storage_;
+  // The file as it was read while it is kept byte for byte (an editable file
+  // with deletions as its only changes), and the spans deleted so far.
+  std::optional<std::string> Original_;
+  std::vector<sectionini::RawSpan> Deleted_;
+  // Deleted lines wait here until anything else looks at their section. Each
+  // deletion would otherwise scan the lines before it and move the lines
+  // after it, and a log with many entries of one section would cost the
+  // square of their number. A section gets an index of its names on its
+  // first deletion; its lines go in one pass when they are settled.
+  struct PendingDeletions {
+    std::vector<bool> gone;  // per line of the section
+    // upper-case name -> the lines of that name in order, and how many of
+    // them are gone (always the first ones: a deletion takes the first line)
+    std::map<std::string, std::pair<std::vector<size_t>, size_t>, std::less<>> byName;
+  };
+  std::map<int, PendingDeletions> Pending_;  // by section
 };
 
 namespace sectionini {
@@ -118,6 +158,19 @@ namespace sectionini {
 // Splits bytes into lines the way the reader sees them: a line ends at CR;
 // LF is dropped wherever it stands, so an LF-only file is one line.
 TStrings SplitAtCarriageReturns(std::string_view bytes);
+
+// The same lines with the bytes each was read from. A span leaves out the LF
+// characters before the line's text, which end blank lines of an editor's
+// view, and takes in the CR, an LF right after it, or for a last line without
+// CR the first LF after its text.
+struct RawLine {
+  std::string text;
+  RawSpan span;
+};
+std::vector<RawLine> SplitRawLines(std::string_view bytes);
+
+// `bytes` without the given spans, which must not overlap.
+std::string WithoutSpans(std::string_view bytes, std::vector<RawSpan> spans);
 
 // One raw line after trimming and the options; nothing when it is dropped.
 struct LineOptions {

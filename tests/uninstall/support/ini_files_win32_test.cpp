@@ -32,7 +32,7 @@ TEST(IniWriteBack, AFileHeldOpenByAnotherProgramStillReadsAndIsWrittenBack) {
   IniDeleteKey(ini, "S", "k");
   IniCloseAll();
   CloseHandle(other);
-  EXPECT_EQ(*fileio::ReadWholeFile(ini), "[S]\r\nj=w\r\n\r\n");
+  EXPECT_EQ(*fileio::ReadWholeFile(ini), "[S]\r\nj=w\r\n");
 }
 
 TEST(IniWriteBack, WinIniMeansTheFileInTheWindowsFolder) {
@@ -42,5 +42,5 @@ TEST(IniWriteBack, WinIniMeansTheFileInTheWindowsFolder) {
   IniDeleteKey("win.ini", "Extensions", "abc");
   IniCloseAll();
   folders::g_windowsFolderOverride.clear();
-  EXPECT_EQ(*fileio::ReadWholeFile(windows.File("win.ini")), "[Extensions]\r\ntxt=notepad.exe ^.txt\r\n\r\n");
+  EXPECT_EQ(*fileio::ReadWholeFile(windows.File("win.ini")), "[Extensions]\r\ntxt=notepad.exe ^.txt\r\n");
 }

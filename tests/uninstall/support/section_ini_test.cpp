@@ -97,6 +97,39 @@ TEST_F(SectionIni, DuplicateSectionsKeepTheFirstAndLoseTheOther) {
   EXPECT_EQ(ReadValues(chooser, "S"), TStrings{"b=2"});
 }
 
+TEST_F(SectionIni, RepeatedSectionsAreSettledInTheOrderOfTheirFirstOccurrence) {
+  storage.files["C:\\d.ini"] =
+      "[A]\r\na=1\r\n[B]\r\nb=1\r\n[b]\r\nb=2\r\n[a]\r\na=2\r\n[C]\r\nc=1\r\n[A]\r\na=3\r\n";
+  std::vector<std::string> calls;
+  TSectionIniFile ini("", true, true, true, true, true, &storage);
+  ini.OnDuplicateSection = [&](const std::string& name, const TStrings& kept, const TStrings& other) {
+    calls.push_back(name + ":" + kept.front() + "/" + other.front());
+    return calls.size() != 1;  // the first repeat of A wins over A's first section
+  };
+  ini.SetFileName("C:\\d.ini");
+  EXPECT_EQ(calls, (std::vector<std::string>{"A:a=1/a=2", "A:a=2/a=3", "B:b=1/b=2"}));
+  TStrings sections;
+  ini.ReadSections(sections);
+  EXPECT_EQ(sections, (TStrings{"A", "B", "C"})) << "survivors keep the first header's place and spelling";
+  EXPECT_EQ(ReadValues(ini, "a"), TStrings{"a=2"});
+  EXPECT_EQ(ReadValues(ini, "B"), TStrings{"b=1"});
+  EXPECT_EQ(ReadValues(ini, "C"), TStrings{"c=1"});
+  EXPECT_FALSE(ini.Modified());
+}
+
+TEST_F(SectionIni, LongRunsOfBlanksAroundTheEqualsSignGoWhole) {
+  const std::string blanks = std::string(5000, ' ') + "\t" + std::string(5000, ' ');
+  auto ini = Open("[S]\r\nk" + blanks + "=" + blanks + "v  x\r\n=" + blanks + "kept\r\nq" + blanks + "=\r\n");
+  EXPECT_EQ(ReadValues(*ini, "S"), (TStrings{"k=v  x", "=" + blanks + "kept", "q="}));
+}
+
+TEST_F(SectionIni, TheCallersListIsMergedByNamesFoldedInTheAnsiCodePage) {
+  auto ini = Open("[S]\r\nИмя=1\r\nb=2\r\nИмя=3\r\n");
+  TStrings list{"иМЯ=old", "B=old", "Имя2=x", "c", "c=again", "=empty"};
+  ini->ReadSectionValues("s", list);
+  EXPECT_EQ(list, (TStrings{"Имя=1", "b=2", "Имя=3", "Имя2=x", "c", "c=again", "=empty"}));
+}
+
 TEST_F(SectionIni, SectionValuesKeepDuplicatesAndMergeTheCallersUnknownLines) {
   auto ini = Open("[S]\r\nk=1\r\nk=2\r\nj=3\r\n");
   TStrings list{"k=old", "other=x"};
@@ -121,15 +154,150 @@ TEST_F(SectionIni, NumbersAndBooleans) {
   EXPECT_TRUE(ini->ReadBool("N", "none", true));
 }
 
-TEST_F(SectionIni, DeletingAKeyRewritesTheNormalisedImage) {
+TEST_F(SectionIni, DeletingAKeyTakesOutItsLineAndKeepsTheRest) {
   auto ini = Open("; header comment\r\n[Ext]\r\nabc = C:\\x.exe ^.abc\r\ndef=1\r\n[Gone]\r\nonly=1\r\n[Empty]\r\n", false);
   ini->DeleteKey("Ext", "ABC");
   ini->DeleteKey("Gone", "only");
   ini->DeleteKey("Missing", "x");
   EXPECT_TRUE(ini->Modified());
   ini->UpdateFile();
-  EXPECT_EQ(storage.files["C:\\t.ini"], "[Ext]\r\ndef=1\r\n\r\n");
+  EXPECT_EQ(storage.files["C:\\t.ini"], "; header comment\r\n[Ext]\r\ndef=1\r\n[Gone]\r\n[Empty]\r\n");
   EXPECT_FALSE(ini->Modified());
+}
+
+// ---- Taking entries out of a user's INI file -----------------------------
+
+namespace {
+
+// Deletes entries (section, name) from `text` opened for editing and returns
+// what is written back; "(unwritten)" when nothing is.
+struct EntryRemoval : Fixture {
+  std::string Remove(const std::string& text, std::vector<std::pair<std::string, std::string>> entries) {
+    auto ini = Open(text, false);
+    for (const auto& [section, name] : entries) ini->DeleteKey(section, name);
+    int before = storage.writes;
+    ini.reset();
+    if (storage.writes == before) return "(unwritten)";
+    return storage.files["C:\\t.ini"];
+  }
+};
+
+}  // namespace
+
+TEST_F(EntryRemoval, EverythingTheReaderLeavesOutStaysInTheFile) {
+  const std::string head = "orphan=1\r\nno pair before sections\r\n\r\n";
+  const std::string text = head +
+                           "[Ext]\r\n"
+                           "   ; comment = with equals\r\n"
+                           "a bare line\r\n"
+                           "\tName \t=  \"quoted value\"  \r\n"
+                           "\r\n"
+                           "q = 'x'\r\n"
+                           "last=1\r\n";
+  EXPECT_EQ(Remove(text, {{"ext", "NAME"}}),
+            head + "[Ext]\r\n   ; comment = with equals\r\na bare line\r\n\r\nq = 'x'\r\nlast=1\r\n");
+  EXPECT_EQ(Remove(text, {{"Ext", "q"}}),
+            head + "[Ext]\r\n   ; comment = with equals\r\na bare line\r\n\tName \t=  \"quoted value\"  \r\n\r\nlast=1\r\n");
+  // Lines the reader drops are no entries, even when they hold "=".
+  EXPECT_EQ(Remove(text, {{"Ext", "; comment"}, {"Ext", "orphan"}, {"Ext", "a bare line"}}), "(unwritten)");
+}
+
+TEST_F(EntryRemoval, OnlyTheEntryOfTheFirstSectionOfItsNameGoes) {
+  const std::string text = "[S]\r\na=1\r\n[X]\r\nx=1\r\n[s]\r\na=2\r\nb=1\r\n";
+  EXPECT_EQ(Remove(text, {{"s", "A"}}), "[S]\r\n[X]\r\nx=1\r\n[s]\r\na=2\r\nb=1\r\n");
+  EXPECT_EQ(Remove(text, {{"S", "b"}}), "(unwritten)") << "b stands in the repeated section only";
+  // Two lines of one name: one deletion takes the first, a second the other.
+  EXPECT_EQ(Remove("[S]\r\nk=1\r\nj=0\r\nK=2\r\n", {{"S", "k"}}), "[S]\r\nj=0\r\nK=2\r\n");
+  EXPECT_EQ(Remove("[S]\r\nk=1\r\nj=0\r\nK=2\r\n", {{"S", "k"}, {"S", "k"}}), "[S]\r\nj=0\r\n");
+
+  // When the handler keeps the later section, its line is the one the reader finds.
+  storage.files["C:\\d.ini"] = text;
+  {
+    TSectionIniFile ini("", false, true, true, true, true, &storage);
+    ini.OnDuplicateSection = [](const std::string&, const TStrings&, const TStrings&) { return false; };
+    ini.SetFileName("C:\\d.ini");
+    ini.DeleteKey("S", "a");
+  }
+  EXPECT_EQ(storage.files["C:\\d.ini"], "[S]\r\na=1\r\n[X]\r\nx=1\r\n[s]\r\nb=1\r\n");
+}
+
+TEST_F(EntryRemoval, LineEndsStayAsTheyStand) {
+  EXPECT_EQ(Remove("[S]\ra=1\rb=2\r", {{"S", "a"}}), "[S]\rb=2\r");
+  const std::string mixed = "[S]\r\na=1\rb=2\r\n\nc=3\r\nd=4";
+  EXPECT_EQ(Remove(mixed, {{"S", "c"}}), "[S]\r\na=1\rb=2\r\n\nd=4") << "the LF of the blank line stays";
+  EXPECT_EQ(Remove(mixed, {{"S", "b"}}), "[S]\r\na=1\r\nc=3\r\nd=4");
+  EXPECT_EQ(Remove(mixed, {{"S", "a"}, {"S", "d"}}), "[S]\r\nb=2\r\n\nc=3\r\n");
+  // An LF alone ends no line: the reader's line, LF and all, goes whole.
+  EXPECT_EQ(Remove("[S]\r\nx=1\ny=2\r\nz=3\r\n", {{"S", "x"}}), "[S]\r\nz=3\r\n");
+  EXPECT_EQ(Remove("[S]\r\na=1\r\nb=2\n\n", {{"S", "b"}}), "[S]\r\na=1\r\n\n");
+}
+
+TEST_F(EntryRemoval, TheLastLineWithoutALineEnd) {
+  EXPECT_EQ(Remove("[S]\r\na=1\r\nb=2", {{"S", "b"}}), "[S]\r\na=1\r\n");
+  EXPECT_EQ(Remove("[S]\r\na=1\r\nb=2", {{"S", "a"}}), "[S]\r\nb=2");
+  EXPECT_EQ(Remove("[S]\r\na=1\r\nb=2\x1a", {{"S", "b"}}), "[S]\r\na=1\r\n") << "the end-of-file mark reads as part of the line";
+}
+
+TEST_F(EntryRemoval, SeveralDeletionsAndSeveralWritesBuildOnTheFileAsRead) {
+  const std::string text = "; top\r\n[A]\r\na1=1\r\na2=2\r\n; mid\r\n[B]\r\nb1=1\r\n";
+  EXPECT_EQ(Remove(text, {{"B", "b1"}, {"A", "a1"}}), "; top\r\n[A]\r\na2=2\r\n; mid\r\n[B]\r\n");
+
+  auto ini = Open(text, false);
+  const int writes = storage.writes;
+  ini->DeleteKey("A", "a2");
+  ini->UpdateFile();
+  EXPECT_EQ(storage.files["C:\\t.ini"], "; top\r\n[A]\r\na1=1\r\n; mid\r\n[B]\r\nb1=1\r\n");
+  ini->DeleteKey("A", "a1");
+  ini->UpdateFile();
+  EXPECT_EQ(storage.files["C:\\t.ini"], "; top\r\n[A]\r\n; mid\r\n[B]\r\nb1=1\r\n");
+  EXPECT_EQ(storage.writes, writes + 2);
+}
+
+TEST_F(EntryRemoval, ReadsBetweenDeletionsSeeEveryDeletionSoFar) {
+  auto ini = Open("[A]\r\nk=1\r\nj=2\r\nK=3\r\n[B]\r\nx=1\r\n[C]\r\nc=1\r\n", false);
+  ini->DeleteKey("A", "k");
+  ini->DeleteKey("B", "x");
+  EXPECT_EQ(ini->ReadString("a", "K", "none"), "3") << "the second line of the name is the first now";
+  EXPECT_EQ(ReadValues(*ini, "B"), TStrings{});
+  ini->DeleteKey("A", "K");
+  ini->DeleteKey("A", "k");  // none left
+  TStrings names;
+  ini->ReadSection("A", names);
+  EXPECT_EQ(names, TStrings{"j"});
+  ini->DeleteKey("A", "j");
+  ini->DeleteKey("C", "c");
+  TStrings image;
+  ini->GetStrings(image);
+  EXPECT_TRUE(image.empty());
+  ini->UpdateFile();
+  EXPECT_EQ(storage.files["C:\\t.ini"], "[A]\r\n[B]\r\n[C]\r\n");
+
+  // Deleting thousands of entries of one section, last first.
+  std::string text = "[Big]\r\n";
+  for (int i = 0; i < 5000; ++i) text += "e" + std::to_string(i) + "=1\r\n";
+  std::vector<std::pair<std::string, std::string>> all;
+  for (int i = 4999; i >= 1; --i) all.emplace_back("big", "E" + std::to_string(i));
+  EXPECT_EQ(Remove(text, all), "[Big]\r\ne0=1\r\n");
+}
+
+TEST_F(EntryRemoval, AMissingEntryLeavesTheFileUnwritten) {
+  const std::string text = "; comment\r\n[S]\r\na = \"1\"\r\n";
+  EXPECT_EQ(Remove(text, {{"S", "b"}, {"T", "a"}, {"S", "a = \"1\""}}), "(unwritten)");
+  EXPECT_EQ(storage.files["C:\\t.ini"], text);
+}
+
+TEST_F(EntryRemoval, AnyOtherChangeWritesTheNormalisedImage) {
+  auto ini = Open("; comment\r\n[S]\r\na = 1\r\nb=2\r\n", false);
+  ini->DeleteKey("S", "a");
+  ini->WriteString("S", "c", "3");
+  ini->UpdateFile();
+  EXPECT_EQ(storage.files["C:\\t.ini"], "[S]\r\nb=2\r\nc=3\r\n\r\n");
+
+  auto erased = Open("; comment\r\n[S]\r\na=1\r\n[T]\r\nt=1\r\n", false);
+  erased->EraseSection("T");
+  erased->DeleteKey("S", "missing");
+  erased->UpdateFile();
+  EXPECT_EQ(storage.files["C:\\t.ini"], "[S]\r\na=1\r\n\r\n");
 }
 
 TEST_F(SectionIni, NothingIsWrittenWithoutAChangeOrWhenReadOnly) {
@@ -237,7 +405,8 @@ TEST_F(IniFilesOnDisk, DeletionsReachTheDiskWhenTheFileIsClosed) {
   EXPECT_EQ(*fileio::ReadWholeFile(ini), "; comment\r\n[Ext]\r\nabc=1\r\ndef=2\r\n");
   EXPECT_EQ(IniReadString(ini, "Ext", "abc", "none"), "none") << "the editing image serves reads";
   IniCloseFile(ini);
-  EXPECT_EQ(*fileio::ReadWholeFile(ini), "[Ext]\r\ndef=2\r\n\r\n");
+  EXPECT_EQ(*fileio::ReadWholeFile(ini), "; comment\r\n[Ext]\r\ndef=2\r\n");
+  EXPECT_FALSE(fileio::FileExists(fileio::TemporaryNameFor(ini)));
 
   std::string missing = dir.File("missing.ini");
   IniDeleteKey(missing, "S", "k");
@@ -252,7 +421,7 @@ TEST_F(IniFilesOnDisk, AFileNameAloneIsTheFileInTheWindowsFolder) {
   IniDeleteKey("sowtest.ini", "S", "k");
   IniCloseAll();
   folders::g_windowsFolderOverride.clear();
-  EXPECT_EQ(*fileio::ReadWholeFile(dir.File("sowtest.ini")), "");
+  EXPECT_EQ(*fileio::ReadWholeFile(dir.File("sowtest.ini")), "[S]\r\n");
 }
 
 TEST_F(IniFilesOnDisk, PendingDeletionsReachTheDiskAtProgramEndWithoutClosing) {
@@ -266,6 +435,6 @@ TEST_F(IniFilesOnDisk, PendingDeletionsReachTheDiskAtProgramEndWithoutClosing) {
         std::exit(0);
       },
       ::testing::ExitedWithCode(0), "");
-  EXPECT_EQ(*fileio::ReadWholeFile(ini), "[S]\r\nb=2\r\n\r\n");
+  EXPECT_EQ(*fileio::ReadWholeFile(ini), "[S]\r\nb=2\r\n");
   std::remove(ini.c_str());
 }
