@@ -63,7 +63,8 @@ function(sowell_add_fuzzer name)
   endif()
   add_test(NAME ${name} COMMAND ${name} -max_total_time=${SOWELL_FUZZ_SECONDS} -rss_limit_mb=2048
            -timeout=10 -print_final_stats=0 ${dirs})
-  set_tests_properties(${name} PROPERTIES LABELS fuzz)
+  # Undefined behaviour must fail the run, not only print.
+  set_tests_properties(${name} PROPERTIES LABELS fuzz ENVIRONMENT "UBSAN_OPTIONS=halt_on_error=1")
   # tools/fuzz finds every target, its program and its seeds in fuzz-targets.tsv.
   set_property(GLOBAL APPEND PROPERTY SOWELL_FUZZ_TARGETS "${name}\t$<TARGET_FILE:${name}>\t${F_CORPUS}\n")
   get_property(deferred GLOBAL PROPERTY SOWELL_FUZZ_LIST_DEFERRED)
