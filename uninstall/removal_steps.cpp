@@ -8,6 +8,7 @@
 #include "common/install_log.h"
 #include "uninstall/removal_rules.h"
 #include "uninstall/support/com_process.h"
+#include "uninstall/support/reg_path.h"
 #include "uninstall/support/support.h"
 
 using installlog::EntryName;
@@ -190,8 +191,11 @@ void RegistryStep(RemovalContext& c) {
     EndStep(c);
   }
   if (BeginStep(c, installlog::kCreateKeys, kTextRegKeys)) {
+    // Earlier setup programs listed every key a registry file wrote into,
+    // keys that existed before the installation among them; a shared key
+    // keeps its other values, a key with unlisted subkeys keeps them.
     for (const std::string& path : installlog::DeepestFirst(c.sectionLines)) {
-      if (installlog::SplitRegistryPath(path).subKey.empty()) continue;
+      if (regpath::IsProtectedKey(path)) continue;
       RegPathDeleteKey(path, false);
     }
     EndStep(c);
