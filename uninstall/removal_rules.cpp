@@ -46,9 +46,16 @@ bool IsKeptSharedFile(const std::vector<std::string>& keptSharedFiles, std::stri
   return false;
 }
 
-bool HasWildcards(std::string_view path) { return path.find_first_of("*?") != std::string_view::npos; }
+bool HasWildcards(std::string_view path) { return path.find_first_of("*?<>\"") != std::string_view::npos; }
 
 std::string FolderOf(std::string_view path) { return std::string(path.substr(0, NameStart(path))); }
+
+std::string FontFilePath(std::string_view file, std::string_view fontsFolder) {
+  if (file.empty() || file.find_first_of("\\/:") != std::string_view::npos) return std::string(file);
+  std::string path(fontsFolder);
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  return path + std::string(file);
+}
 
 bool IsRemovablePath(std::string_view path) {
   size_t rootEnd;  // where the components below the root begin

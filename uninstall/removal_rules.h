@@ -27,12 +27,16 @@ bool IsRemovablePath(std::string_view path);
 
 // A file mask (wildcards in its last component) may not sweep a drive root or
 // one of the system's own folders; an exact file name there is allowed, since
-// shared libraries are installed into the system folder.
+// shared libraries are installed into the system folder. The wildcards are
+// those of the file search: "*", "?", and "<", ">" and '"' on Windows NT.
 bool HasWildcards(std::string_view path);
 bool IsMaskAllowedIn(std::string_view folder, const std::vector<std::string>& protectedFolders);
 
 // The folder part of a path, with its trailing backslash.
 std::string FolderOf(std::string_view path);
+
+// The file of a font record: a name without a folder lies in `fontsFolder`.
+std::string FontFilePath(std::string_view file, std::string_view fontsFolder);
 
 // What the shared-file step does with one file of this installation.
 enum class SharedFileAction {

@@ -8,6 +8,7 @@
 #include "common/install_log.h"
 #include "uninstall/removal_rules.h"
 #include "uninstall/support/com_process.h"
+#include "uninstall/support/path_identity.h"
 #include "uninstall/support/reg_path.h"
 #include "uninstall/support/support.h"
 
@@ -57,6 +58,60 @@ bool IsWindows9x() {
   OSVERSIONINFOA info = {};
   info.dwOSVersionInfoSize = sizeof info;
   return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+}
+
+// The files of CopyFiles, resolved once per step that asks: a font or COM
+// server registration is undone only for a file this installation made, or a
+// hostile log could unregister the system's own.
+class InstalledFiles {
+ public:
+  explicit InstalledFiles(RemovalContext& c) : c_(c) {}
+
+  bool Contains(const std::string& longFile) {
+    if (!loaded_) Load();
+    pathspell::FolderAndName f = pathspell::SplitLast(longFile);
+    for (const std::string& file : files_) {
+      if (ansi::SameText(file, longFile)) return true;
+    }
+    for (const pathid::FileTarget& mask : masks_) {
+      if (ansi::SameText(mask.folder, f.folder) && pathspell::MaskMatches(mask.name, f.name)) return true;
+    }
+    return false;
+  }
+
+ private:
+  void Load() {
+    loaded_ = true;
+    std::vector<std::string> lines;
+    IniReadSectionValues(c_.logPath, installlog::kCopyFiles, lines);
+    for (const std::string& line : lines) {
+      std::string path = EntryPath(line);
+      if (!removal::IsRemovablePath(path)) continue;
+      std::optional<pathid::FileTarget> target = c_.paths.File(path);
+      if (!target) continue;
+      if (target->mask) {
+        masks_.push_back(*target);
+      } else {
+        files_.push_back(c_.paths.ExistingFile(path).value_or(target->Path()));
+      }
+    }
+  }
+
+  RemovalContext& c_;
+  bool loaded_ = false;
+  std::vector<std::string> files_;
+  std::vector<pathid::FileTarget> masks_;
+};
+
+// The resolved file of a font or COM server record, when it is one of this
+// installation's files; wildcards and streams name none.
+std::optional<std::string> InstalledFile(RemovalContext& c, InstalledFiles& installed, const std::string& path) {
+  if (!removal::IsRemovablePath(path) || removal::HasWildcards(path)) return std::nullopt;
+  std::optional<pathid::FileTarget> target = c.paths.File(path);
+  if (!target || target->mask) return std::nullopt;
+  std::string file = c.paths.ExistingFile(path).value_or(target->Path());
+  if (!installed.Contains(file)) return std::nullopt;
+  return file;
 }
 
 // A record that fails must not end the run; the step goes on with the next one.
@@ -147,8 +202,10 @@ void ShortcutsStep(RemovalContext& c) {
   for (const std::string& line : c.sectionLines) {
     std::string path = EntryPath(line);
     if (!removal::IsRemovablePath(path) || removal::HasWildcards(path)) continue;
-    DeleteFileForce(removal::ChangeFileExt(path, ".lnk"));
-    DeleteFileForce(removal::ChangeFileExt(path, ".pif"));
+    std::optional<pathid::FileTarget> shortcut = c.paths.File(path);
+    if (!shortcut || shortcut->mask) continue;
+    DeleteFileForce(removal::ChangeFileExt(shortcut->Path(), ".lnk"));
+    DeleteFileForce(removal::ChangeFileExt(shortcut->Path(), ".pif"));
   }
   EndStep(c);
 }
@@ -167,10 +224,14 @@ void IniStep(RemovalContext& c) {
 void FontsStep(RemovalContext& c) {
   if (!BeginStep(c, installlog::kRegFonts, kTextFonts)) return;
   const char* fontsKey = IsWindows9x() ? kFontsKey9x : kFontsKeyNT;
+  const std::string fontsFolder = pathid::FontsFolder();
+  InstalledFiles installed(c);
   for (const std::string& line : c.sectionLines) {
     std::string file = EntryValue(line);
     if (removal::IsKeptSharedFile(c.keptSharedFiles, file)) continue;
-    if (!file.empty()) RemoveFontResourceA(file.c_str());
+    if (!InstalledFile(c, installed, removal::FontFilePath(file, fontsFolder))) continue;
+    // The system knows the font by the name it was added with.
+    RemoveFontResourceA(file.c_str());
     std::string name = EntryName(line);
     if (!name.empty()) RegPathDeleteValue(fontsKey, name);
     // A hung window elsewhere must not stop the removal for good.
@@ -204,21 +265,34 @@ void RegistryStep(RemovalContext& c) {
 
 void ComServersStep(RemovalContext& c) {
   if (!BeginStep(c, installlog::kRegServers, kTextComServers)) return;
+  InstalledFiles installed(c);
   for (const std::string& line : c.sectionLines) {
     std::string path = EntryPath(line);
-    if (removal::IsKeptSharedFile(c.keptSharedFiles, path) || !removal::IsRemovablePath(path)) continue;
-    UnregisterComServer(path);
+    if (removal::IsKeptSharedFile(c.keptSharedFiles, path)) continue;
+    std::optional<std::string> server = InstalledFile(c, installed, path);
+    if (server) UnregisterComServer(*server);
   }
   EndStep(c);
 }
 
 void DeleteFilesByMask(RemovalContext& c, const std::string& path) {
   if (!removal::IsRemovablePath(path)) return;
-  std::string folder = removal::FolderOf(path);
-  if (removal::HasWildcards(path) && !removal::IsMaskAllowedIn(folder, c.protectedFolders)) return;
+  if (removal::HasWildcards(path) && !removal::IsMaskAllowedIn(removal::FolderOf(path), c.protectedFolders)) return;
+  // What the path really names decides, not how it is written: an exact name
+  // goes wherever it is, a mask only in a folder known to be no protected one.
+  std::optional<pathid::FileTarget> target = c.paths.File(path);
+  if (!target) return;
+  if (target->mask) {
+    std::optional<std::vector<pathid::Place>> folder = c.paths.FolderChain(target->folder);
+    if (!folder || !c.folderRules.MaySweep(*folder)) return;
+  }
+  const std::string folder = pathspell::Join(target->folder, "");
   TFindMatch match;
-  if (FindMatchFirst(path, 0, kNotFiles, match) == 0) {
+  if (FindMatchFirst(target->Path(), 0, kNotFiles, match) == 0) {
     do {
+      bool named = target->mask || ansi::SameText(match.Name, target->name) ||
+                   ansi::SameText(match.FindData.cAlternateFileName, target->name);
+      if (!named) continue;
       std::string file = folder + match.Name;
       if (!DeleteFileForce(file)) DeleteFileLater(file);
     } while (FindMatchNext(match) == 0);
@@ -246,7 +320,9 @@ void FoldersStep(RemovalContext& c) {
   DeleteFileForce(c.logPath);
   for (const std::string& path : installlog::DeepestFirst(c.sectionLines)) {
     if (!removal::IsRemovablePath(path) || removal::HasWildcards(path)) continue;
-    RemoveDirectoryA(path.c_str());
+    std::optional<std::vector<pathid::Place>> chain = c.paths.FolderChain(path);
+    if (!chain || !c.folderRules.MayRemove(*chain)) continue;
+    RemoveDirectoryA(chain->front().path.c_str());
   }
   EndStep(c);
 }

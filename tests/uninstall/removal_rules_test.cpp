@@ -50,6 +50,11 @@ TEST(RemovalRules, MasksMayNotSweepRootsOrSystemFolders) {
   EXPECT_TRUE(HasWildcards("C:\\App\\*.tmp"));
   EXPECT_TRUE(HasWildcards("C:\\App\\file?.txt"));
   EXPECT_FALSE(HasWildcards("C:\\App\\file.txt"));
+  // The NT file search also reads these as wildcards: "<" as "*", ">" as "?",
+  // '"' as a dot that may be missing.
+  EXPECT_TRUE(HasWildcards("C:\\<.txt"));
+  EXPECT_TRUE(HasWildcards("C:\\victim>txt"));
+  EXPECT_TRUE(HasWildcards("C:\\victim\"txt"));
   EXPECT_TRUE(IsMaskAllowedIn("C:\\App\\", system));
   EXPECT_FALSE(IsMaskAllowedIn("C:\\", system));
   EXPECT_FALSE(IsMaskAllowedIn("c:\\windows\\", system));
@@ -57,6 +62,16 @@ TEST(RemovalRules, MasksMayNotSweepRootsOrSystemFolders) {
   EXPECT_TRUE(IsMaskAllowedIn("C:\\Windows\\System32\\App\\", system));
   EXPECT_EQ(FolderOf("C:\\App\\*.tmp"), "C:\\App\\");
   EXPECT_EQ(FolderOf("C:\\x"), "C:\\");
+}
+
+TEST(RemovalRules, AFontFileWithoutAFolderLiesInTheFontsFolder) {
+  EXPECT_EQ(FontFilePath("reaptest.ttf", "C:\\windows\\Fonts"), "C:\\windows\\Fonts\\reaptest.ttf");
+  EXPECT_EQ(FontFilePath("reaptest.ttf", "C:\\windows\\Fonts\\"), "C:\\windows\\Fonts\\reaptest.ttf");
+  EXPECT_EQ(FontFilePath("C:\\App\\reaptest.ttf", "C:\\windows\\Fonts"), "C:\\App\\reaptest.ttf");
+  // A drive-relative or slashed name is left for the path checks to refuse.
+  EXPECT_EQ(FontFilePath("C:reaptest.ttf", "C:\\windows\\Fonts"), "C:reaptest.ttf");
+  EXPECT_EQ(FontFilePath("sub/reaptest.ttf", "C:\\windows\\Fonts"), "sub/reaptest.ttf");
+  EXPECT_EQ(FontFilePath("", "C:\\windows\\Fonts"), "");
 }
 
 TEST(RemovalRules, SharedFileAnswersToAllHoldForTheRestOfTheRun) {
