@@ -114,6 +114,13 @@ std::optional<std::string> InstalledFile(RemovalContext& c, InstalledFiles& inst
   return file;
 }
 
+// The running program's folder in long form.
+std::optional<std::string> ProgramFolder(RemovalContext& c) {
+  std::optional<std::string> full = pathid::FullPathOf(ProgramFilePath());
+  if (!full) return std::nullopt;
+  return c.paths.LongFolder(pathspell::SplitLast(*full).folder);
+}
+
 // A record that fails must not end the run; the step goes on with the next one.
 template <typename F>
 void Guarded(F&& f) {
@@ -318,12 +325,24 @@ void FoldersStep(RemovalContext& c) {
   if (!BeginStep(c, installlog::kCreateDirs, kTextFolders)) return;
   // The log itself would keep the install folder from becoming empty.
   DeleteFileForce(c.logPath);
+  const std::optional<std::string> programFolder = ProgramFolder(c);
   for (const std::string& path : installlog::DeepestFirst(c.sectionLines)) {
     if (!removal::IsRemovablePath(path) || removal::HasWildcards(path)) continue;
     std::optional<std::vector<pathid::Place>> chain = c.paths.FolderChain(path);
     if (!chain || !c.folderRules.MayRemove(*chain)) continue;
-    RemoveDirectoryA(chain->front().path.c_str());
+    const std::string& folder = chain->front().path;
+    // A folder above the running program cannot be empty before the program
+    // has gone; the self-deletion tries it then.
+    if (programFolder && pathspell::IsBelow(*programFolder, folder)) {
+      bool known = std::any_of(c.foldersAboveProgram.begin(), c.foldersAboveProgram.end(),
+                               [&](const std::string& f) { return ansi::SameText(f, folder); });
+      if (!known) c.foldersAboveProgram.push_back(folder);
+      continue;
+    }
+    RemoveDirectoryA(folder.c_str());
   }
+  std::sort(c.foldersAboveProgram.begin(), c.foldersAboveProgram.end(),
+            [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
   EndStep(c);
 }
 

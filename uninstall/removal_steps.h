@@ -33,6 +33,9 @@ struct RemovalContext {
   // however a record spells them; and what the records' paths name.
   pathid::ProtectedFolders folderRules;
   pathid::Resolver paths;
+  // Created folders that still held the running program when the folder step
+  // ran, deepest first: its self-deletion tries them after its own folder.
+  std::vector<std::string> foldersAboveProgram;
 };
 
 // The whole removal as the removal thread runs it.

@@ -79,7 +79,7 @@ void RunUninstaller(HINSTANCE instance) {
     return;
   }
   DeleteFileForce(programFolder + "Reapwell.bmp");
-  ScheduleSelfDeletion(true);
+  ScheduleSelfDeletion(true, g_context.foldersAboveProgram);
   CloseHandle(thread);
 }
 
