@@ -134,11 +134,16 @@ std::vector<std::string> FoldersUpToRoot(std::string_view folder) {
   size_t root = RootLength(folder);
   if (root == 0) return chain;
   std::string f(folder);
-  while (f.size() > root && f.back() == '\\') f.pop_back();
+  // Repeated separators name no folder of their own.
+  auto trim = [&] {
+    while (f.size() > root && f.back() == '\\') f.pop_back();
+  };
+  trim();
   chain.push_back(f);
   while (f.size() > root) {
     size_t cut = f.rfind('\\');
     f.resize(cut < root ? root : cut);
+    trim();
     chain.push_back(f);
   }
   return chain;

@@ -81,8 +81,11 @@ TEST(PathSpelling, RootsFoldersAndNames) {
 
   EXPECT_EQ(FoldersUpToRoot("C:\\Vendor\\App\\"),
             (std::vector<std::string>{"C:\\Vendor\\App", "C:\\Vendor", "C:\\"}));
-  EXPECT_EQ(FoldersUpToRoot("\\\\srv\\share\\App"), (std::vector<std::string>{"\\\\srv\\share\\App", "\\\\srv\\share\\"}));
+  EXPECT_EQ(FoldersUpToRoot("\\\\srv\\share\\App"),
+            (std::vector<std::string>{"\\\\srv\\share\\App", "\\\\srv\\share\\"}));
   EXPECT_EQ(FoldersUpToRoot("C:\\"), (std::vector<std::string>{"C:\\"}));
+  EXPECT_EQ(FoldersUpToRoot("C:\\Vendor\\\\App\\\\"),
+            (std::vector<std::string>{"C:\\Vendor\\\\App", "C:\\Vendor", "C:\\"}));
   EXPECT_TRUE(FoldersUpToRoot("App").empty());
 
   EXPECT_TRUE(IsBelow("C:\\Vendor\\App", "c:\\vendor"));

@@ -60,7 +60,8 @@ TEST(ProtectedFolders, AnotherSpellingOfTheSameFolderIsKnownByItsIdentity) {
   // path differs, the identity does not.
   EXPECT_FALSE(f.MaySweep(Chain("Z:\\wine\\drive_c\\windows", {{"Z:\\wine\\drive_c\\windows", kWindows}})));
   EXPECT_FALSE(f.MaySweep(Chain("Z:\\wine\\drive_c\\windows\\system32", {{"Z:\\wine\\drive_c\\windows", kWindows}})));
-  EXPECT_FALSE(f.MaySweep(Chain("\\\\localhost\\C$\\Program Files", {{"\\\\localhost\\C$\\Program Files", kProgramFiles}})));
+  EXPECT_FALSE(
+      f.MaySweep(Chain("\\\\localhost\\C$\\Program Files", {{"\\\\localhost\\C$\\Program Files", kProgramFiles}})));
   EXPECT_FALSE(f.MayRemove(Chain("C:\\Junction\\Sub", {{"C:\\Junction", kWindows}})));
   // A folder of the same path on another volume is still the protected one:
   // either match protects.
