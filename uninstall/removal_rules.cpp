@@ -40,15 +40,6 @@ std::string ChangeFileExt(std::string_view path, std::string_view extension) {
   return result;
 }
 
-bool IsKeptSharedFile(const std::vector<std::string>& keptSharedFiles, std::string_view path) {
-  for (const std::string& line : keptSharedFiles) {
-    std::string_view name(line);
-    name = name.substr(0, name.find('='));
-    if (ansi::SameText(name, path)) return true;
-  }
-  return false;
-}
-
 PathSet::PathSet(const std::vector<std::string>& paths) {
   folded_.reserve(paths.size());
   for (const std::string& path : paths) folded_.push_back(ansi::UpperCase(path));
@@ -62,7 +53,7 @@ bool PathSet::Contains(std::string_view path) const {
 PathSet KeptSharedFileSet(const std::vector<std::string>& keptSharedFiles) {
   std::vector<std::string> names;
   names.reserve(keptSharedFiles.size());
-  for (const std::string& line : keptSharedFiles) names.push_back(installlog::EntryName(line));
+  for (const std::string& line : keptSharedFiles) names.push_back(installlog::EntryPath(line));
   return PathSet(names);
 }
 
@@ -73,9 +64,16 @@ PathSet EntryPathSet(const std::vector<std::string>& lines) {
   return PathSet(paths);
 }
 
-bool HasWildcards(std::string_view path) { return path.find_first_of("*?") != std::string_view::npos; }
+bool HasWildcards(std::string_view path) { return path.find_first_of("*?<>\"") != std::string_view::npos; }
 
 std::string FolderOf(std::string_view path) { return std::string(path.substr(0, NameStart(path))); }
+
+std::string FontFilePath(std::string_view file, std::string_view fontsFolder) {
+  if (file.empty() || file.find_first_of("\\/:") != std::string_view::npos) return std::string(file);
+  std::string path(fontsFolder);
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  return path + std::string(file);
+}
 
 bool IsRemovablePath(std::string_view path) {
   size_t rootEnd;  // where the components below the root begin

@@ -15,9 +15,6 @@ std::string ChangeFileExt(std::string_view path, std::string_view extension);
 // The file name's extension, from its last "." (empty when there is none).
 std::string_view FileExtension(std::string_view path);
 
-// Whether `path` is the name (text before the first "=") of a line of
-// `keptSharedFiles`, compared without regard to case.
-bool IsKeptSharedFile(const std::vector<std::string>& keptSharedFiles, std::string_view path);
 
 // Paths compared without regard to case (code page 1251), for the steps that
 // look up every record of one section in another: a scan of the other
@@ -33,7 +30,9 @@ class PathSet {
   std::vector<std::string> folded_;  // upper case, sorted
 };
 
-// The names of the kept shared files, as IsKeptSharedFile matches them.
+// The kept shared files, each named as the shared-file step names it: by the
+// text before the last "=" of its line, so that a path holding "=" is kept
+// whole.
 PathSet KeptSharedFileSet(const std::vector<std::string>& keptSharedFiles);
 // The paths (text before the last "=") of a section's lines.
 PathSet EntryPathSet(const std::vector<std::string>& lines);
@@ -46,12 +45,16 @@ bool IsRemovablePath(std::string_view path);
 
 // A file mask (wildcards in its last component) may not sweep a drive root or
 // one of the system's own folders; an exact file name there is allowed, since
-// shared libraries are installed into the system folder.
+// shared libraries are installed into the system folder. The wildcards are
+// those of the file search: "*", "?", and "<", ">" and '"' on Windows NT.
 bool HasWildcards(std::string_view path);
 bool IsMaskAllowedIn(std::string_view folder, const std::vector<std::string>& protectedFolders);
 
 // The folder part of a path, with its trailing backslash.
 std::string FolderOf(std::string_view path);
+
+// The file of a font record: a name without a folder lies in `fontsFolder`.
+std::string FontFilePath(std::string_view file, std::string_view fontsFolder);
 
 // What the shared-file step does with one file of this installation.
 enum class SharedFileAction {

@@ -8,6 +8,8 @@
 #include "common/install_log.h"
 #include "uninstall/removal_rules.h"
 #include "uninstall/support/com_process.h"
+#include "uninstall/support/path_identity.h"
+#include "uninstall/support/reg_path.h"
 #include "uninstall/support/support.h"
 
 using installlog::EntryName;
@@ -56,6 +58,67 @@ bool IsWindows9x() {
   OSVERSIONINFOA info = {};
   info.dwOSVersionInfoSize = sizeof info;
   return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+}
+
+// The files of CopyFiles, resolved once per step that asks: a font or COM
+// server registration is undone only for a file this installation made, or a
+// hostile log could unregister the system's own.
+class InstalledFiles {
+ public:
+  explicit InstalledFiles(RemovalContext& c) : c_(c) {}
+
+  bool Contains(const std::string& longFile) {
+    if (!loaded_) Load();
+    pathspell::FolderAndName f = pathspell::SplitLast(longFile);
+    for (const std::string& file : files_) {
+      if (ansi::SameText(file, longFile)) return true;
+    }
+    for (const pathid::FileTarget& mask : masks_) {
+      if (ansi::SameText(mask.folder, f.folder) && pathspell::MaskMatches(mask.name, f.name)) return true;
+    }
+    return false;
+  }
+
+ private:
+  void Load() {
+    loaded_ = true;
+    std::vector<std::string> lines;
+    IniReadSectionValues(c_.logPath, installlog::kCopyFiles, lines);
+    for (const std::string& line : lines) {
+      std::string path = EntryPath(line);
+      if (!removal::IsRemovablePath(path)) continue;
+      std::optional<pathid::FileTarget> target = c_.paths.File(path);
+      if (!target) continue;
+      if (target->mask) {
+        masks_.push_back(*target);
+      } else {
+        files_.push_back(c_.paths.ExistingFile(path).value_or(target->Path()));
+      }
+    }
+  }
+
+  RemovalContext& c_;
+  bool loaded_ = false;
+  std::vector<std::string> files_;
+  std::vector<pathid::FileTarget> masks_;
+};
+
+// The resolved file of a font or COM server record, when it is one of this
+// installation's files; wildcards and streams name none.
+std::optional<std::string> InstalledFile(RemovalContext& c, InstalledFiles& installed, const std::string& path) {
+  if (!removal::IsRemovablePath(path) || removal::HasWildcards(path)) return std::nullopt;
+  std::optional<pathid::FileTarget> target = c.paths.File(path);
+  if (!target || target->mask) return std::nullopt;
+  std::string file = c.paths.ExistingFile(path).value_or(target->Path());
+  if (!installed.Contains(file)) return std::nullopt;
+  return file;
+}
+
+// The running program's folder in long form.
+std::optional<std::string> ProgramFolder(RemovalContext& c) {
+  std::optional<std::string> full = pathid::FullPathOf(ProgramFilePath());
+  if (!full) return std::nullopt;
+  return c.paths.LongFolder(pathspell::SplitLast(*full).folder);
 }
 
 // A record that fails must not end the run; the step goes on with the next one.
@@ -109,18 +172,20 @@ void SharedFilesStep(RemovalContext& c) {
   LoadSection(c, installlog::kCopyFiles);
   const removal::PathSet installed = removal::EntryPathSet(c.sectionLines);
   int answer = 0;
-  size_t i = 0;
-  while (i < c.keptSharedFiles.size()) {
-    std::string path = EntryPath(c.keptSharedFiles[i]);
-    if (!installed.Contains(path) || path.empty()) {
-      ++i;
+  // The lines of the files that stay; a file the user lets go leaves the list,
+  // so that the file step deletes it.
+  std::vector<std::string> kept;
+  for (std::string& line : c.keptSharedFiles) {
+    std::string path = EntryPath(line);
+    if (path.empty() || !installed.Contains(path)) {
+      kept.push_back(std::move(line));
       continue;
     }
     int counter = RegPathReadInteger(kSharedDllsKey, path, 1);
     switch (removal::DecideSharedFile(counter, answer)) {
       case removal::SharedFileAction::DecrementAndKeep:
         RegPathWriteInteger(kSharedDllsKey, path, counter - 1);
-        ++i;
+        kept.push_back(std::move(line));
         continue;
       case removal::SharedFileAction::Ask:
         answer = c.ui->AskSharedFile(path);
@@ -131,11 +196,11 @@ void SharedFilesStep(RemovalContext& c) {
     }
     if (removal::AnswerRemoves(answer)) {
       RegPathDeleteValue(kSharedDllsKey, path);
-      c.keptSharedFiles.erase(c.keptSharedFiles.begin() + static_cast<ptrdiff_t>(i));
     } else {
-      ++i;
+      kept.push_back(std::move(line));
     }
   }
+  c.keptSharedFiles = std::move(kept);
   EndStep(c);
 }
 
@@ -144,8 +209,10 @@ void ShortcutsStep(RemovalContext& c) {
   for (const std::string& line : c.sectionLines) {
     std::string path = EntryPath(line);
     if (!removal::IsRemovablePath(path) || removal::HasWildcards(path)) continue;
-    DeleteFileForce(removal::ChangeFileExt(path, ".lnk"));
-    DeleteFileForce(removal::ChangeFileExt(path, ".pif"));
+    std::optional<pathid::FileTarget> shortcut = c.paths.File(path);
+    if (!shortcut || shortcut->mask) continue;
+    DeleteFileForce(removal::ChangeFileExt(shortcut->Path(), ".lnk"));
+    DeleteFileForce(removal::ChangeFileExt(shortcut->Path(), ".pif"));
   }
   EndStep(c);
 }
@@ -164,11 +231,15 @@ void IniStep(RemovalContext& c) {
 void FontsStep(RemovalContext& c) {
   if (!BeginStep(c, installlog::kRegFonts, kTextFonts)) return;
   const char* fontsKey = IsWindows9x() ? kFontsKey9x : kFontsKeyNT;
+  const std::string fontsFolder = pathid::FontsFolder();
   const removal::PathSet kept = removal::KeptSharedFileSet(c.keptSharedFiles);
+  InstalledFiles installed(c);
   for (const std::string& line : c.sectionLines) {
     std::string file = EntryValue(line);
     if (kept.Contains(file)) continue;
-    if (!file.empty()) RemoveFontResourceA(file.c_str());
+    if (!InstalledFile(c, installed, removal::FontFilePath(file, fontsFolder))) continue;
+    // The system knows the font by the name it was added with.
+    RemoveFontResourceA(file.c_str());
     std::string name = EntryName(line);
     if (!name.empty()) RegPathDeleteValue(fontsKey, name);
     // A hung window elsewhere must not stop the removal for good.
@@ -189,8 +260,11 @@ void RegistryStep(RemovalContext& c) {
     EndStep(c);
   }
   if (BeginStep(c, installlog::kCreateKeys, kTextRegKeys)) {
+    // Earlier setup programs listed every key a registry file wrote into,
+    // keys that existed before the installation among them; a shared key
+    // keeps its other values, a key with unlisted subkeys keeps them.
     for (const std::string& path : installlog::DeepestFirst(c.sectionLines)) {
-      if (installlog::SplitRegistryPath(path).subKey.empty()) continue;
+      if (regpath::IsProtectedKey(path)) continue;
       RegPathDeleteKey(path, false);
     }
     EndStep(c);
@@ -200,22 +274,40 @@ void RegistryStep(RemovalContext& c) {
 void ComServersStep(RemovalContext& c) {
   if (!BeginStep(c, installlog::kRegServers, kTextComServers)) return;
   const removal::PathSet kept = removal::KeptSharedFileSet(c.keptSharedFiles);
+  InstalledFiles installed(c);
   for (const std::string& line : c.sectionLines) {
     std::string path = EntryPath(line);
-    if (kept.Contains(path) || !removal::IsRemovablePath(path)) continue;
-    UnregisterComServer(path);
+    if (kept.Contains(path)) continue;
+    std::optional<std::string> server = InstalledFile(c, installed, path);
+    if (server) UnregisterComServer(*server);
   }
   EndStep(c);
 }
 
 void DeleteFilesByMask(RemovalContext& c, const std::string& path) {
   if (!removal::IsRemovablePath(path)) return;
-  std::string folder = removal::FolderOf(path);
-  if (removal::HasWildcards(path) && !removal::IsMaskAllowedIn(folder, c.protectedFolders)) return;
+  if (removal::HasWildcards(path) && !removal::IsMaskAllowedIn(removal::FolderOf(path), c.protectedFolders)) return;
+  // What the path really names decides, not how it is written: an exact name
+  // goes wherever it is, a mask only in a folder known to be no protected one.
+  std::optional<pathid::FileTarget> target = c.paths.File(path);
+  if (!target) return;
+  if (target->mask) {
+    std::optional<std::vector<pathid::Place>> folder = c.paths.FolderChain(target->folder);
+    if (!folder || !c.folderRules.MaySweep(*folder)) return;
+  }
+  const std::string folder = pathspell::Join(target->folder, "");
   TFindMatch match;
-  if (FindMatchFirst(path, 0, kNotFiles, match) == 0) {
+  if (FindMatchFirst(target->Path(), 0, kNotFiles, match) == 0) {
     do {
-      std::string file = folder + match.Name;
+      bool named = target->mask || ansi::SameText(match.Name, target->name) ||
+                   ansi::SameText(match.FindData.cAlternateFileName, target->name);
+      if (!named) continue;
+      // The short name names the hit exactly; its long name may hold letters
+      // the code page has no spelling for, which come back as "?".
+      const char* name = match.FindData.cAlternateFileName[0] ? match.FindData.cAlternateFileName
+                                                               : match.Name.c_str();
+      if (std::string_view(name).find('?') != std::string_view::npos) continue;
+      std::string file = folder + name;
       if (!DeleteFileForce(file)) DeleteFileLater(file);
     } while (FindMatchNext(match) == 0);
   }
@@ -241,10 +333,24 @@ void FoldersStep(RemovalContext& c) {
   if (!BeginStep(c, installlog::kCreateDirs, kTextFolders)) return;
   // The log itself would keep the install folder from becoming empty.
   DeleteFileForce(c.logPath);
+  const std::optional<std::string> programFolder = ProgramFolder(c);
   for (const std::string& path : installlog::DeepestFirst(c.sectionLines)) {
     if (!removal::IsRemovablePath(path) || removal::HasWildcards(path)) continue;
-    RemoveDirectoryA(path.c_str());
+    std::optional<std::vector<pathid::Place>> chain = c.paths.FolderChain(path);
+    if (!chain || !c.folderRules.MayRemove(*chain)) continue;
+    const std::string& folder = chain->front().path;
+    // A folder above the running program cannot be empty before the program
+    // has gone; the self-deletion tries it then.
+    if (programFolder && pathspell::IsBelow(*programFolder, folder)) {
+      bool known = std::any_of(c.foldersAboveProgram.begin(), c.foldersAboveProgram.end(),
+                               [&](const std::string& f) { return ansi::SameText(f, folder); });
+      if (!known) c.foldersAboveProgram.push_back(folder);
+      continue;
+    }
+    RemoveDirectoryA(folder.c_str());
   }
+  std::sort(c.foldersAboveProgram.begin(), c.foldersAboveProgram.end(),
+            [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
   EndStep(c);
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "uninstall/support/path_identity.h"
+
 // What the steps need from the window that shows their progress.
 class RemovalUi {
  public:
@@ -27,6 +29,13 @@ struct RemovalContext {
   std::vector<std::string> keptSharedFiles;
   // Folders in which a file mask may not sweep (drive roots always count).
   std::vector<std::string> protectedFolders;
+  // The folders no mask may sweep and no created-folder record remove,
+  // however a record spells them; and what the records' paths name.
+  pathid::ProtectedFolders folderRules;
+  pathid::Resolver paths;
+  // Created folders that still held the running program when the folder step
+  // ran, deepest first: its self-deletion tries them after its own folder.
+  std::vector<std::string> foldersAboveProgram;
 };
 
 // The whole removal as the removal thread runs it.

@@ -68,6 +68,7 @@ void RunUninstaller(HINSTANCE instance) {
 
   g_context.logPath = LogPath;
   g_context.protectedFolders = SystemProtectedFolders();
+  g_context.folderRules = pathid::ProtectedFoldersOfThisSystem();
   HANDLE thread = CreateThread(nullptr, 0, RemovalThread, nullptr, CREATE_SUSPENDED, nullptr);
   if (!thread) throw std::runtime_error("Cannot create the removal thread");
   bool shown = ShowMainDialog(instance, thread, programFolder);
@@ -78,7 +79,7 @@ void RunUninstaller(HINSTANCE instance) {
     return;
   }
   DeleteFileForce(programFolder + "Reapwell.bmp");
-  ScheduleSelfDeletion(true);
+  ScheduleSelfDeletion(true, g_context.foldersAboveProgram);
   CloseHandle(thread);
 }
 

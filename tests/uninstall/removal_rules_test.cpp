@@ -13,22 +13,16 @@ TEST(RemovalRules, ExtensionIsReplacedOrAppended) {
   EXPECT_EQ(FileExtension("C:\\a\\GUIDE.HLP"), ".HLP");
 }
 
-TEST(RemovalRules, KeptSharedFilesMatchByNameWithoutCase) {
-  std::vector<std::string> kept = {"C:\\Common\\Shared.dll=", "C:\\x=y.dll="};
-  EXPECT_TRUE(IsKeptSharedFile(kept, "c:\\common\\SHARED.DLL"));
-  EXPECT_TRUE(IsKeptSharedFile(kept, "C:\\x"));
-  EXPECT_FALSE(IsKeptSharedFile(kept, "C:\\Common\\Shared.dl"));
-  EXPECT_FALSE(IsKeptSharedFile({}, "C:\\Common\\Shared.dll"));
-}
-
-TEST(RemovalRules, PathSetsMatchAsTheListsDoWithoutCaseInCodePage1251) {
+TEST(RemovalRules, PathSetsMatchWithoutCaseInCodePage1251) {
   std::vector<std::string> kept = {"C:\\Common\\Shared.dll=", "C:\\x=y.dll=", "C:\\Общие\\Ёлка.dll=1",
                                    "no equals"};
   PathSet keptSet = KeptSharedFileSet(kept);
-  for (const char* path : {"c:\\common\\SHARED.DLL", "C:\\x", "C:\\x=y.dll", "C:\\ОБЩИЕ\\ёЛКА.DLL",
-                           "C:\\Общие\\Елка.dll", "NO EQUALS", "C:\\Common\\Shared.dl", ""}) {
-    EXPECT_EQ(keptSet.Contains(path), IsKeptSharedFile(kept, path)) << path;
-  }
+  EXPECT_TRUE(keptSet.Contains("c:\\common\\SHARED.DLL"));
+  EXPECT_FALSE(keptSet.Contains("C:\\Common\\Shared.dl"));
+  // A kept file whose path holds "=" is kept whole, as the shared-file step
+  // names it; its first part names nothing.
+  EXPECT_TRUE(keptSet.Contains("C:\\x=y.dll"));
+  EXPECT_FALSE(keptSet.Contains("C:\\x"));
   EXPECT_TRUE(keptSet.Contains("C:\\ОБЩИЕ\\ёЛКА.DLL"));
   EXPECT_FALSE(keptSet.Contains("C:\\Общие\\Елка.dll")) << "Ё and Е are two letters";
   EXPECT_FALSE(PathSet().Contains("C:\\a"));
@@ -70,6 +64,11 @@ TEST(RemovalRules, MasksMayNotSweepRootsOrSystemFolders) {
   EXPECT_TRUE(HasWildcards("C:\\App\\*.tmp"));
   EXPECT_TRUE(HasWildcards("C:\\App\\file?.txt"));
   EXPECT_FALSE(HasWildcards("C:\\App\\file.txt"));
+  // The NT file search also reads these as wildcards: "<" as "*", ">" as "?",
+  // '"' as a dot that may be missing.
+  EXPECT_TRUE(HasWildcards("C:\\<.txt"));
+  EXPECT_TRUE(HasWildcards("C:\\victim>txt"));
+  EXPECT_TRUE(HasWildcards("C:\\victim\"txt"));
   EXPECT_TRUE(IsMaskAllowedIn("C:\\App\\", system));
   EXPECT_FALSE(IsMaskAllowedIn("C:\\", system));
   EXPECT_FALSE(IsMaskAllowedIn("c:\\windows\\", system));
@@ -77,6 +76,16 @@ TEST(RemovalRules, MasksMayNotSweepRootsOrSystemFolders) {
   EXPECT_TRUE(IsMaskAllowedIn("C:\\Windows\\System32\\App\\", system));
   EXPECT_EQ(FolderOf("C:\\App\\*.tmp"), "C:\\App\\");
   EXPECT_EQ(FolderOf("C:\\x"), "C:\\");
+}
+
+TEST(RemovalRules, AFontFileWithoutAFolderLiesInTheFontsFolder) {
+  EXPECT_EQ(FontFilePath("reaptest.ttf", "C:\\windows\\Fonts"), "C:\\windows\\Fonts\\reaptest.ttf");
+  EXPECT_EQ(FontFilePath("reaptest.ttf", "C:\\windows\\Fonts\\"), "C:\\windows\\Fonts\\reaptest.ttf");
+  EXPECT_EQ(FontFilePath("C:\\App\\reaptest.ttf", "C:\\windows\\Fonts"), "C:\\App\\reaptest.ttf");
+  // A drive-relative or slashed name is left for the path checks to refuse.
+  EXPECT_EQ(FontFilePath("C:reaptest.ttf", "C:\\windows\\Fonts"), "C:reaptest.ttf");
+  EXPECT_EQ(FontFilePath("sub/reaptest.ttf", "C:\\windows\\Fonts"), "sub/reaptest.ttf");
+  EXPECT_EQ(FontFilePath("", "C:\\windows\\Fonts"), "");
 }
 
 TEST(RemovalRules, SharedFileAnswersToAllHoldForTheRestOfTheRun) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Clears read-only, hidden and system, then deletes; false for folders and
 // for an empty path.
@@ -16,9 +17,11 @@ void DeleteFileLater(const std::string& path);
 // when wininit.ini cannot be written.
 void MoveFileLater(const std::string& path, const std::string& newName);
 // Writes and starts, hidden, the batch file that deletes the running program
-// once it has exited, then (with `removeFolder`) its folder when empty. False
-// when nothing was started. Throws EInOutError when the batch cannot be written.
-bool ScheduleSelfDeletion(bool removeFolder);
+// once it has exited, then (with `removeFolder`) its folder when empty, and
+// after it each of `foldersAbove` (folders that contain the program's folder,
+// deepest first) when empty by then. False when nothing was started. Throws
+// EInOutError when the batch cannot be written.
+bool ScheduleSelfDeletion(bool removeFolder, const std::vector<std::string>& foldersAbove = {});
 
 std::string UniqueFileName(const std::string& folder, const std::string& prefix, const std::string& suffix,
                            bool shortName);

@@ -124,11 +124,32 @@ void MoveFileLater(const std::string& path, const std::string& newName) {
   }
 }
 
-bool ScheduleSelfDeletion(bool removeFolder) {
+bool ScheduleSelfDeletion(bool removeFolder, const std::vector<std::string>& foldersAbove) {
   const std::string program = ProgramFilePath();
   deferred::SelfDeletionFolders f = deferred::FoldersOf(program);
   if (f.parentFolder.empty()) return false;
-  const std::string batch = f.parentFolder + UniqueFileName(f.parentFolder, "", ".bat", true);
+  std::vector<std::string> oemAbove;
+  for (const std::string& folder : removeFolder ? foldersAbove : std::vector<std::string>()) {
+    std::string oem;
+    if (BatchFormOf(folder, oem)) oemAbove.push_back(oem);
+  }
+  // The batch file and its working folder would keep a folder above the
+  // program's from becoming empty; those go to the temporary folder then.
+  std::string batchFolder = f.parentFolder;
+  if (!oemAbove.empty()) {
+    char temp[MAX_PATH + 1] = {};
+    DWORD n = GetTempPathA(MAX_PATH, temp);
+    std::string tempFolder = n == 0 || n > MAX_PATH ? std::string() : std::string(temp, n);
+    std::string oemTemp;
+    if (!tempFolder.empty() && !deferred::ToOemExactly(tempFolder, oemTemp)) tempFolder = ShortPathOf(tempFolder);
+    if (!tempFolder.empty() && folders::FolderExists(tempFolder)) {
+      batchFolder = tempFolder;
+      if (batchFolder.back() != '\\') batchFolder += '\\';
+    } else {
+      oemAbove.clear();
+    }
+  }
+  const std::string batch = batchFolder + UniqueFileName(batchFolder, "", ".bat", true);
 
   std::string oemProgram, oemFolder, oemBatch;
   if (!BatchFormOf(program, oemProgram) || !BatchFormOf(f.programFolder, oemFolder) ||
@@ -136,7 +157,8 @@ bool ScheduleSelfDeletion(bool removeFolder) {
     return false;  // a name the batch file cannot spell is never guessed at
   }
   // The conversion is per character, so the texts convert line by line alike.
-  std::optional<std::string> text = deferred::SelfDeletionBatch(oemProgram, oemFolder, oemBatch, removeFolder);
+  std::optional<std::string> text =
+      deferred::SelfDeletionBatch(oemProgram, oemFolder, oemBatch, removeFolder, oemAbove);
   if (!text) return false;
   // A read-only program file would keep "del" failing for ever.
   SetFileAttributesA(program.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -153,7 +175,7 @@ bool ScheduleSelfDeletion(bool removeFolder) {
   PROCESS_INFORMATION pi{};
   std::string commandLine = "\"" + batch + "\"";
   if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS, nullptr,
-                      f.parentFolder.c_str(), &si, &pi)) {
+                      batchFolder.c_str(), &si, &pi)) {
     DeleteFileA(batch.c_str());
     return false;
   }

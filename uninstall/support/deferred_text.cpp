@@ -91,16 +91,23 @@ std::string BatchQuotedPath(std::string_view path) {
 }
 
 std::optional<std::string> SelfDeletionBatch(std::string_view programPath, std::string_view programFolder,
-                                             std::string_view batchPath, bool removeFolder) {
+                                             std::string_view batchPath, bool removeFolder,
+                                             const std::vector<std::string>& foldersAbove) {
   static constexpr std::string_view kUnsafe("\"*?<>|\r\n\0", 9);
+  auto unsafe = [](std::string_view p) { return p.empty() || p.find_first_of(kUnsafe) != std::string_view::npos; };
   for (std::string_view p : {programPath, programFolder, batchPath}) {
-    if (p.empty() || p.find_first_of(kUnsafe) != std::string_view::npos) return std::nullopt;
+    if (unsafe(p)) return std::nullopt;
   }
   if (removeFolder && programFolder.empty()) return std::nullopt;
   std::string text = ":try\r\n";
   text += "del " + BatchQuotedPath(programPath) + "\r\n";
   text += "if exist " + BatchQuotedPath(programPath) + " goto try\r\n";
-  if (removeFolder) text += "rd " + BatchQuotedPath(programFolder) + "\r\n";
+  if (removeFolder) {
+    text += "rd " + BatchQuotedPath(programFolder) + "\r\n";
+    for (const std::string& folder : foldersAbove) {
+      if (!unsafe(folder)) text += "rd " + BatchQuotedPath(folder) + "\r\n";
+    }
+  }
   text += "del " + BatchQuotedPath(batchPath) + "\r\n";
   return text;
 }

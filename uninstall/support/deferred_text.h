@@ -31,9 +31,13 @@ RunOnceRename RunOnceRenameFor(std::string_view shortNewName, std::string_view l
 // The self-deleting batch file (in the program's code page; the caller
 // converts it to the OEM code page). Nothing when a path holds a character
 // that no file name may hold and that would change the commands: a double
-// quote, a wildcard, a line break or a zero byte.
+// quote, a wildcard, a line break or a zero byte. With `removeFolder`, the
+// program's folder is removed after the program, then each of `foldersAbove`
+// in the given order; "rd" removes only a folder that is empty by then. One
+// of `foldersAbove` with such a character is left out.
 std::optional<std::string> SelfDeletionBatch(std::string_view programPath, std::string_view programFolder,
-                                             std::string_view batchPath, bool removeFolder);
+                                             std::string_view batchPath, bool removeFolder,
+                                             const std::vector<std::string>& foldersAbove = {});
 // A path written into a batch line: "%" doubled, because the command
 // interpreter expands variables even between double quotes.
 std::string BatchQuotedPath(std::string_view path);

@@ -26,6 +26,12 @@ bool RegPathWriteInteger(const std::string& path, const std::string& valueName, 
 
 // An empty `valueName` is the key's default value. Never on a bare root.
 bool RegPathDeleteValue(const std::string& path, const std::string& valueName);
-// Without `withSubkeys` the system decides about a key that has subkeys.
-// Never deletes or empties a root.
+// Without `withSubkeys` a key that still has subkeys is left, on every
+// Windows family, and so is a key whose subkeys cannot be counted. Never
+// deletes or empties a root.
 bool RegPathDeleteKey(const std::string& path, bool withSubkeys);
+
+// The system's plain key deletion. The Windows 95 family's takes the key's
+// subkeys along, NT's refuses them; tests put the former in place of the
+// latter to see that no subkey is lost either way.
+extern LONG(WINAPI* g_plainKeyDeletion)(HKEY parent, const char* name);

@@ -15,7 +15,18 @@ win32::UniqueKey OpenKey(const std::string& path, REGSAM access) {
   return key;
 }
 
+// Whether the key has no subkeys left; false when it cannot be asked.
+bool HasNoSubkeys(const std::string& path) {
+  win32::UniqueKey key = OpenKey(path, KEY_QUERY_VALUE);
+  DWORD subkeys = 0;
+  return key && RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
+                                 nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+         subkeys == 0;
+}
+
 }  // namespace
+
+LONG(WINAPI* g_plainKeyDeletion)(HKEY parent, const char* name) = RegDeleteKeyA;
 
 void RegSplitPath(const std::string& path, HKEY& root, std::string& subKey) {
   installlog::RegistryPath p = installlog::SplitRegistryPath(path);
@@ -94,7 +105,8 @@ bool RegPathDeleteKey(const std::string& path, bool withSubkeys) {
       if (!name.empty()) RegPathDeleteKey(installlog::AddTrailingBackslash(path) + name, true);
     }
   }
+  if (!withSubkeys && !HasNoSubkeys(path)) return false;
   win32::UniqueKey parent = OpenKey(deletion->parentPath, KEY_WRITE);
   if (!parent) return false;
-  return RegDeleteKeyA(parent.get(), deletion->name.c_str()) == ERROR_SUCCESS;
+  return g_plainKeyDeletion(parent.get(), deletion->name.c_str()) == ERROR_SUCCESS;
 }

@@ -51,6 +51,32 @@ TEST(SelfDeletionText, BatchLinesForAProgramInItsFolder) {
   EXPECT_EQ(keep->find("rd "), std::string::npos);
 }
 
+TEST(SelfDeletionText, CreatedFoldersAboveTheProgramsFolderFollowItDeepestFirst) {
+  std::optional<std::string> text = SelfDeletionBatch(
+      "C:\\Vendor\\Suite\\App\\Reapwell.exe", "C:\\Vendor\\Suite\\App", "C:\\TEMP\\0A1B2C3D.bat", true,
+      {"C:\\Vendor\\Suite", "C:\\Vendor"});
+  ASSERT_TRUE(text);
+  EXPECT_EQ(*text,
+            ":try\r\n"
+            "del \"C:\\Vendor\\Suite\\App\\Reapwell.exe\"\r\n"
+            "if exist \"C:\\Vendor\\Suite\\App\\Reapwell.exe\" goto try\r\n"
+            "rd \"C:\\Vendor\\Suite\\App\"\r\n"
+            "rd \"C:\\Vendor\\Suite\"\r\n"
+            "rd \"C:\\Vendor\"\r\n"
+            "del \"C:\\TEMP\\0A1B2C3D.bat\"\r\n");
+  // Without the program's folder nothing above it can become empty.
+  std::optional<std::string> keep =
+      SelfDeletionBatch("C:\\Vendor\\App\\R.exe", "C:\\Vendor\\App", "C:\\B.bat", false, {"C:\\Vendor"});
+  ASSERT_TRUE(keep);
+  EXPECT_EQ(keep->find("rd "), std::string::npos);
+  // A folder whose name would change the commands is left out, and only it.
+  std::optional<std::string> odd = SelfDeletionBatch("C:\\V\\A\\R.exe", "C:\\V\\A", "C:\\B.bat", true,
+                                                     {"C:\\V\" & rd /s /q \"C:\\", "C:\\50% V"});
+  ASSERT_TRUE(odd);
+  EXPECT_EQ(odd->find("/s"), std::string::npos);
+  EXPECT_NE(odd->find("rd \"C:\\V\\A\"\r\nrd \"C:\\50%% V\"\r\ndel"), std::string::npos) << *odd;
+}
+
 TEST(SelfDeletionText, NamesCannotExpandVariablesOrEndTheCommand) {
   std::optional<std::string> text =
       SelfDeletionBatch("C:\\50% & ^off (x)\\R.exe", "C:\\50% & ^off (x)", "C:\\%PATH%.bat", true);

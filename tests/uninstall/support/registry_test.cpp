@@ -2,8 +2,10 @@
 #include "uninstall/support/registry.h"
 
 #include <gtest/gtest.h>
+#include <shlwapi.h>
 
 #include <algorithm>
+#include <optional>
 
 #include <string>
 #include <vector>
@@ -101,6 +103,35 @@ TEST_F(Registry, KeysGoDepthFirstWithSubkeysAndOnlyWhenEmptyWithout) {
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, std::string(kBase) + "\\A"));
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kBase));
   EXPECT_FALSE(RegPathDeleteKey(hkcu + "\\A", true)) << "already gone";
+}
+
+namespace {
+
+// The Windows 95 family's plain deletion removes a key with everything below
+// it; the shell's recursive deletion stands in for it here.
+LONG WINAPI DeleteKeyAndSubkeys(HKEY parent, const char* name) { return static_cast<LONG>(SHDeleteKeyA(parent, name)); }
+struct Windows95KeyDeletion {
+  Windows95KeyDeletion() { g_plainKeyDeletion = DeleteKeyAndSubkeys; }
+  ~Windows95KeyDeletion() { g_plainKeyDeletion = RegDeleteKeyA; }
+};
+
+}  // namespace
+
+TEST_F(Registry, AKeyWithSubkeysIsLeftWithoutSubkeysOnEveryWindowsFamily) {
+  for (bool windows95 : {false, true}) {
+    std::optional<Windows95KeyDeletion> family;
+    if (windows95) family.emplace();
+    CreateKey(HKEY_CURRENT_USER, std::string(kBase) + "\\A\\Unlisted");
+    ASSERT_TRUE(RegPathWriteString(hkcu + "\\A", "v", "1"));
+    EXPECT_FALSE(RegPathDeleteKey(hkcu + "\\A", false)) << windows95;
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, std::string(kBase) + "\\A\\Unlisted")) << windows95;
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, std::string(kBase) + "\\A", "v")) << windows95;
+    // Once its last subkey has gone, the key goes with its values.
+    EXPECT_TRUE(RegPathDeleteKey(hkcu + "\\A\\Unlisted", false)) << windows95;
+    EXPECT_TRUE(RegPathDeleteKey(hkcu + "\\A", false)) << windows95;
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, std::string(kBase) + "\\A")) << windows95;
+  }
+  EXPECT_FALSE(RegPathDeleteKey(hkcu + "\\Missing", false)) << "a key that is not there cannot be asked";
 }
 
 TEST_F(Registry, AnUnknownRootIsAKeyPathUnderTheCurrentUser) {
