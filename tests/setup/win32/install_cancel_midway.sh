@@ -201,9 +201,10 @@ for path in "${LOGGED_PATHS[@]}"; do
   [[ ! -e $path ]] || { echo "  still there: $path"; gone_logged=$((gone_logged + 1)); }
 done
 check "every file and folder the log named is gone" test "$gone_logged" = 0
-remaining=$(cd "$DRIVE_C/CxlCancel" 2>/dev/null && find . -type f | sed 's:^\./::')
+remaining=$(if [[ -d $DRIVE_C/CxlCancel ]]; then cd "$DRIVE_C/CxlCancel" && find . -type f | sed 's:^\./::'; fi)
 check "no installed file is left (left: ${remaining:-none})" test -z "$remaining"
 check "the install folder is gone" absent "$DRIVE_C/CxlCancel/Программа"
+check "and the folder above it, which the installation made" absent "$DRIVE_C/CxlCancel"
 check "the uninstall entry is gone" reg_no_key "$UNINSTALL_KEY"
 check "the uninstall shortcut is gone" test ! -e "$(unix_of "$GROUP")"
 check "the program group folder is gone" test ! -e "$(dirname "$(unix_of "$GROUP")")"
