@@ -3,31 +3,12 @@
 #include <windows.h>
 
 #include "common/install_log.h"
+#include "common/wide_text.h"
 #include "setup/member_names.h"
 
 namespace {
 
-std::wstring Widen(const std::string& ansi) {
-  if (ansi.empty()) return {};
-  int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), w.data(), n);
-  return w;
-}
-
-// The ANSI text that converts back to exactly `w`; nothing when a character has
-// no spelling of its own (a look-alike would name another file).
-std::optional<std::string> ExactAnsi(const std::wstring& w) {
-  if (w.empty()) return std::string();
-  BOOL lost = FALSE;
-  const int len = static_cast<int>(w.size());
-  int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), len, nullptr, 0, nullptr, &lost);
-  if (n <= 0 || lost) return std::nullopt;
-  std::string a(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), len, a.data(), n, nullptr, &lost);
-  if (lost || Widen(a) != w) return std::nullopt;
-  return a;
-}
+using widetext::ExactAnsi;
 
 std::wstring Upper(std::wstring s) {
   if (!s.empty()) CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
@@ -55,7 +36,7 @@ std::vector<std::wstring> Split(const std::wstring& rel) {
 void TMemberLog::SetInstallDir(const std::string& installDir) {
   if (installDir == installDir_) return;
   installDir_ = installDir;
-  installDirW_ = Widen(installDir);
+  installDirW_ = widetext::FromAnsi(installDir);
   knownFolders_.clear();
 }
 

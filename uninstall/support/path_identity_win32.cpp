@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "common/ansi.h"
+#include "common/wide_text.h"
 #include "common/win32_handles.h"
 #include "uninstall/support/folders.h"
 
@@ -21,29 +22,6 @@ bool IsFolder(const std::string& path) {
   return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::wstring Widen(const std::string& ansi) {
-  if (ansi.empty()) return {};
-  int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), w.data(), n);
-  return w;
-}
-
-// The ANSI spelling of a name the file system holds, when the code page has
-// one that converts back exactly; a stand-in ("?") or a look-alike letter
-// would name another file, or none.
-std::optional<std::string> ExactAnsi(const wchar_t* name) {
-  const int len = static_cast<int>(wcslen(name));
-  if (len == 0) return std::nullopt;
-  BOOL lost = FALSE;
-  int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, len, nullptr, 0, nullptr, &lost);
-  if (n <= 0 || lost) return std::nullopt;
-  std::string a(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, len, a.data(), n, nullptr, &lost);
-  if (lost || Widen(a) != std::wstring(name, static_cast<size_t>(len))) return std::nullopt;
-  return a;
-}
-
 struct FoundEntry {
   DWORD attributes = 0;
   std::string name;  // the long name where the code page spells it exactly, else the short one
@@ -53,11 +31,13 @@ struct FoundEntry {
 std::optional<FoundEntry> Entry(const std::string& folder, const std::string& name) {
   if (name.empty() || pathspell::HasWildcard(name)) return std::nullopt;
   WIN32_FIND_DATAW wide{};
-  HANDLE h = FindFirstFileW(Widen(pathspell::Join(folder, name)).c_str(), &wide);
+  HANDLE h = FindFirstFileW(widetext::FromAnsi(pathspell::Join(folder, name)).c_str(), &wide);
   if (h != INVALID_HANDLE_VALUE) {
     FindClose(h);
-    std::optional<std::string> longName = ExactAnsi(wide.cFileName);
-    std::optional<std::string> shortName = ExactAnsi(wide.cAlternateFileName);
+    // A stand-in or look-alike letter would name another file, or none.
+    std::optional<std::string> longName = widetext::ExactAnsi(wide.cFileName);
+    std::optional<std::string> shortName =
+        wide.cAlternateFileName[0] ? widetext::ExactAnsi(wide.cAlternateFileName) : std::nullopt;
     bool byName = longName && ansi::SameText(name, *longName);
     bool byShortName = shortName && ansi::SameText(name, *shortName);
     if ((!byName && !byShortName) || (!longName && !shortName)) return std::nullopt;
