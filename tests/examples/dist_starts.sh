@@ -2,7 +2,7 @@
 # and on disk 1 of the two-disk set reads the setup.ini beside it and lists
 # that distribution's packages, the required one fixed.
 source "$SOURCE_DIR/tests/driver/gui_lib.sh"
-load_ids "$SOURCE_DIR/setup/wizard_ids.h"
+load_ids "$SOURCE_DIR/setup/wizard/wizard_ids.h"
 build=$(dirname "$SOWELL_BIN")
 
 # walk FOLDER CAPTION ITEM... : the component page of the distribution in FOLDER.

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "setup/inifiles32.h"
-#include "setup/regfile_parser.h"
-#include "setup/run_plan.h"
-#include "setup/setup_description.h"
-#include "setup/shortcuts_plan.h"
+#include "setup/run/inifiles32.h"
+#include "setup/regfile/regfile_parser.h"
+#include "setup/run/run_plan.h"
+#include "setup/run/setup_description.h"
+#include "setup/run/shortcuts_plan.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 # the wizard, checked against its package folders, and removed through the
 # uninstaller that the installation registered.
 source "$SOURCE_DIR/tests/uninstall/e2e/reap_lib.sh"
-load_ids "$SOURCE_DIR/setup/wizard_ids.h"
+load_ids "$SOURCE_DIR/setup/wizard/wizard_ids.h"
 
 BUILD_DIR=$(dirname "$SOWELL_BIN")
 DIST=${SOWELL_DIST:-$BUILD_DIR/dist}

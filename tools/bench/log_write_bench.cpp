@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "setup/inifiles32.h"
+#include "setup/run/inifiles32.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {

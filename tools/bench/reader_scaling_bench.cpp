@@ -25,10 +25,10 @@
 #endif
 
 #include "common/install_log.h"
-#include "setup/inifiles32.h"
-#include "setup/macros.h"
-#include "setup/regfile_parser.h"
-#include "setup/setup_description.h"
+#include "setup/run/inifiles32.h"
+#include "setup/run/macros.h"
+#include "setup/regfile/regfile_parser.h"
+#include "setup/run/setup_description.h"
 #include "uninstall/removal_rules.h"
 #include "uninstall/support/deferred_text.h"
 #include "uninstall/support/section_ini.h"

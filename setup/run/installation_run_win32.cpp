@@ -1,0 +1,156 @@
+#include "setup/run/installation_run.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <memory>
+
+#include "common/install_log.h"
+#include "setup/run/inifiles32.h"
+#include "setup/run/install_records.h"
+#include "setup/regfile/regfile_import.h"
+#include "setup/run/run_plan.h"
+#include "setup/run/shortcuts.h"
+#include "setup/run/system_utils.h"
+#include "setup/run/uninstaller_deployment.h"
+#include "setup/wizard/wizard_texts.h"
+
+namespace {
+
+struct ComApartment {
+  ComApartment() { CoInitialize(nullptr); }
+  ~ComApartment() { CoUninitialize(); }
+};
+
+// The description is read again from the disk that is in the drive now.
+std::unique_ptr<TIniFile32> OpenDescription(const TInst& inst) {
+  return std::make_unique<TIniFile32>(inst.SourcePath + "setup.ini");
+}
+
+bool FileExists(const std::string& path) {
+  DWORD attr = GetFileAttributesA(path.c_str());
+  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Asks for a disk until `marker` is there or the user gives up; giving up
+// means going on with what is in the drive. False when the user gave up.
+bool WaitForDisk(TRunWindow& window, const std::string& marker, const std::string& prompt) {
+  while (!FileExists(marker)) {
+    if (!window.AskOkCancel(prompt, kAttentionCaption)) return false;
+  }
+  return true;
+}
+
+// False when an archive of the package was skipped or could not be read to its
+// end: the package is then installed only in part, and the run must not end
+// as if everything were there.
+bool InstallPackage(TInst& inst, TRAR& rar, TRunWindow& window,
+                    std::unique_ptr<TIniFile32>& setupIni, int index, bool russian,
+                    const std::string& installDir, TIniFile32* log) {
+  const std::string section = ChoosePackageSection(*setupIni, index, russian);
+  const std::string packageName = setupIni->ReadString("Packages", "Package" + std::to_string(index), "");
+  bool complete = true;
+  for (int k = 0;; ++k) {
+    const std::string pakName = setupIni->ReadString(section, "Pak" + std::to_string(k), "");
+    const std::string volumeName = setupIni->ReadString(section, "Volume", "");
+    if (pakName.empty()) break;
+    if (inst.MultiVolume) {
+      setupIni.reset();
+      const bool inserted =
+          WaitForDisk(window, inst.SourcePath + pakName, InsertDiskPrompt(volumeName, inst.SupportUninstall));
+      setupIni = OpenDescription(inst);
+      // The user chose to go on without this disk: nothing to read, nothing to say.
+      if (!inserted && !FileExists(inst.SourcePath + pakName)) {
+        complete = false;
+        continue;
+      }
+    }
+    rar.ArchiveName = inst.SourcePath + pakName;
+    rar.Extract();
+    if (rar.EndCode() != 0) {
+      complete = false;
+      window.ShowWarning(ArchiveCutShortText(rar.ArchiveName, packageName, rar.EndCode()), kAttentionCaption);
+    }
+  }
+  rar.ArchiveName.clear();
+  CreatePackageShortcuts(*setupIni, section, inst, installDir, window.DesktopShortcuts(),
+                         window.ProgramShortcuts(), log);
+  ImportPackageRegFiles(*setupIni, section, inst, installDir, log);
+  return complete;
+}
+
+void StartPrograms(const TIniFile32& setupIni, const std::string& installDir, const TInst& inst) {
+  for (const TRunAppEntry& app : ReadRunApps(setupIni, installDir, inst.SourcePath)) {
+    SetCurrentDirectoryA(app.Dir.c_str());
+    try {
+      if (app.Wait) {
+        ExecuteAndWait(app.App, SW_SHOWNORMAL);
+      } else {
+        StartProgram(app.App, SW_SHOWNORMAL);
+      }
+    } catch (...) {
+    }
+  }
+}
+
+}  // namespace
+
+void RunInstallation(TInst& inst, TRAR& rar, TExtractionHandlers& handlers, TRunWindow& window) {
+  window.SetHeader(wizard_text::kInstallingTitle);
+  const std::string installDir = InstallDirFrom(window.InstallFolderText());
+  if (installDir.empty()) throw EEmptyInstallFolder();
+
+  std::unique_ptr<TIniFile32> setupIni = OpenDescription(inst);
+  const std::vector<bool> checked = window.CheckedPackages();
+  const bool russian = window.RussianChosen();
+  inst.TotalFiles = CountTotalFiles(*setupIni, checked, russian);
+  window.ResetTotalProgress();
+  inst.DoneFiles = 0;
+
+  ComApartment com;
+  std::vector<std::string> createdFolders = ForceFolders(installDir);
+  rar.TargetDir = ToOemCodePage(installDir);
+
+  std::unique_ptr<TIniFile32> log;
+  if (inst.SupportUninstall) {
+    log = std::make_unique<TIniFile32>(installDir + std::string(installlog::kLogFileName));
+    TDeployment deployment = DeployUninstaller(inst, installDir, *log);
+    WriteUninstallerTexts(inst, *log);
+    installrecords::Write(log.get(), installlog::CreateDirRecord(installDir));
+    // The folders above the install folder that this run made are its own too,
+    // so that the removal leaves the disk as it found it.
+    createdFolders.insert(createdFolders.end(), deployment.CreatedFolders.begin(),
+                          deployment.CreatedFolders.end());
+    for (const std::string& folder : createdFolders) {
+      if (folder + "\\" == installDir || !installlog::PathRecordReadsBack(folder)) continue;
+      installrecords::Write(log.get(), installlog::CreateDirRecord(folder));
+    }
+  }
+  handlers.InstallDir = installDir;
+  handlers.Log = log.get();
+
+  const int failedBefore = handlers.FailedMembers();
+  bool complete = true;
+  for (size_t i = 0; i < checked.size(); ++i) {
+    if (!checked[i]) continue;
+    complete &= InstallPackage(inst, rar, window, setupIni, static_cast<int>(i), russian, installDir, log.get());
+  }
+  // Members the user went on past are not installed either.
+  complete &= handlers.FailedMembers() == failedBefore;
+
+  handlers.Log = nullptr;
+  log.reset();
+  if (inst.MultiVolume) {
+    WaitForDisk(window, FirstDiskMarker(inst.SourcePath), FirstDiskPrompt());
+    setupIni = OpenDescription(inst);
+  }
+
+  StartPrograms(*setupIni, installDir, inst);
+  for (const std::string& file : ReadDelFiles(*setupIni, installDir, inst.SourcePath)) {
+    if (FileExists(file)) DeleteFileA(file.c_str());
+  }
+
+  window.CompleteTotalProgress();
+  window.SetHeader(complete ? wizard_text::kFinishedTitle : wizard_text::kIncompleteTitle);
+  window.ShowFinish(complete);
+}

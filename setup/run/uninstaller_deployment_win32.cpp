@@ -1,0 +1,83 @@
+#include "setup/run/uninstaller_deployment.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+
+#include "common/install_log.h"
+#include "common/win32_handles.h"
+#include "setup/run/shortcuts.h"
+#include "setup/run/system_utils.h"
+#include "setup/run/uninstaller_texts.h"
+
+namespace {
+
+void WriteRecord(TIniFile32& log, const installlog::Record& record) {
+  log.WriteString(record.section, record.key, record.value);
+}
+
+void SetString(HKEY key, const char* name, const std::string& value) {
+  if (RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS) {
+    throw std::runtime_error(std::string("Cannot write the registry value ") + name);
+  }
+}
+
+}  // namespace
+
+void SaveResourceToFile(const char* resourceName, const std::string& fileName) {
+  HMODULE module = GetModuleHandleA(nullptr);
+  HRSRC found = FindResourceA(module, resourceName, MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+  HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+  const void* data = loaded ? LockResource(loaded) : nullptr;
+  if (!data) throw std::runtime_error(std::string("Resource ") + resourceName + " not found");
+  DWORD size = SizeofResource(module, found);
+  HANDLE file = CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("Cannot create file " + fileName);
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, data, size, &written, nullptr) && written == size;
+  ok = CloseHandle(file) && ok;
+  if (!ok) {
+    DeleteFileA(fileName.c_str());
+    throw std::runtime_error("Cannot write file " + fileName);
+  }
+}
+
+TDeployment DeployUninstaller(const TInst& inst, const std::string& installDir, TIniFile32& log) {
+  TDeployment result;
+  try {
+    const std::string uninstaller = UninstallerPath(installDir);
+    SaveResourceToFile("Reapwellexe", uninstaller);
+
+    const std::string shortcut = UninstallShortcutPath(inst.ProgramsDir, inst.ProgramName);
+    if (!inst.ProgramName.empty()) {
+      // Made when missing, so that the uninstall shortcut can be saved on a first installation.
+      result.CreatedFolders = ForceFolders(inst.ProgramsDir + "\\" + inst.ProgramName);
+    }
+    CreateShortcut(uninstaller, shortcut, installDir, "", "", "");
+    WriteRecord(log, installlog::ShortcutRecord(shortcut));
+
+    // Without a product name the key would be the Uninstall key itself.
+    if (inst.ProgramName.empty()) return result;
+    win32::UniqueKey key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath(inst.ProgramName).c_str(), 0, nullptr, 0,
+                        KEY_WRITE, nullptr, key.out(), nullptr) == ERROR_SUCCESS) {
+      WriteRecord(log, installlog::CreateKeyRecord(UninstallKeyLogPath(inst.ProgramName)));
+      SetString(key.get(), "DisplayName", inst.ProgramName);
+      SetString(key.get(), "UninstallString", UninstallCommand(uninstaller));
+    }
+  } catch (...) {
+    // The installation goes on without an uninstaller, as it would on a medium
+    // where the uninstaller cannot be written.
+  }
+  return result;
+}
+
+void WriteUninstallerTexts(const TInst& inst, TIniFile32& log) {
+  WriteRecord(log, installlog::CharsetRecord(installlog::kCyrillicCharset));
+  const auto texts = UninstallerTexts(inst.ProgramName);
+  for (int i = 0; i < kUninstallerTextCount; ++i) {
+    WriteRecord(log, installlog::StringRecord(i + 1, texts[static_cast<size_t>(i)]));
+  }
+}
