@@ -29,6 +29,10 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 
 bool FileExists(const std::string& path);
 
+// The full form of a path, as the system resolves a relative one against the
+// current folder; nothing when it cannot.
+std::optional<std::string> FullPathName(const std::string& path);
+
 // Replaces the file's contents so that a crash or power loss at any moment
 // leaves either the old or the new contents, never a mix or nothing: the bytes
 // go to a temporary file in the same folder, are flushed, and the temporary

@@ -17,6 +17,14 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+std::optional<std::string> FullPathName(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  if (path.front() == '/') return path;
+  char cwd[4096];
+  if (!::getcwd(cwd, sizeof cwd)) return std::nullopt;
+  return std::string(cwd) + "/" + path;
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY);
   if (fd < 0) {

@@ -14,9 +14,7 @@ const char kAppTitle[] = "Uninstaller      ";
 struct DialogState {
   HANDLE removalThread = nullptr;
   std::string bannerFile;
-  HDC banner = nullptr;
-  HBITMAP bannerBitmap = nullptr;
-  HGDIOBJ previousBitmap = nullptr;
+  TBanner banner;
 };
 
 DialogState g_state;
@@ -58,9 +56,8 @@ DialogUi g_ui;
 
 LOGFONTA MakeTitleFont(const installlog::FontSpec& titleFont, HWND dialog) {
   LOGFONTA font = {};
-  HDC dc = GetDC(dialog);
-  font.lfHeight = -MulDiv(titleFont.size, GetDeviceCaps(dc, LOGPIXELSY), 72);
-  ReleaseDC(dialog, dc);
+  win32::WindowDC dc(dialog);
+  font.lfHeight = -MulDiv(titleFont.size, GetDeviceCaps(dc.get(), LOGPIXELSY), 72);
   font.lfWeight = titleFont.bold ? FW_BOLD : FW_NORMAL;
   font.lfItalic = titleFont.italic ? 1 : 0;
   font.lfUnderline = titleFont.underline ? 1 : 0;
@@ -73,9 +70,10 @@ void PaintBanner(HWND dialog) {
   HWND control = GetDlgItem(dialog, IDC_BANNER);
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(control, &ps);
-  if (g_state.banner) {
+  if (g_state.banner.dc) {
     BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-           ps.rcPaint.bottom - ps.rcPaint.top, g_state.banner, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+           ps.rcPaint.bottom - ps.rcPaint.top, g_state.banner.dc->get(), ps.rcPaint.left, ps.rcPaint.top,
+           SRCCOPY);
   }
   EndPaint(control, &ps);
 }
@@ -105,12 +103,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       }
       break;
     case WM_DESTROY:
-      if (g_state.banner) {
-        SelectObject(g_state.banner, g_state.previousBitmap);
-        DeleteObject(g_state.bannerBitmap);
-        DeleteDC(g_state.banner);
-        g_state.banner = nullptr;
-      }
+      // The context first: a bitmap still selected into one cannot be deleted.
+      g_state.banner.dc.reset();
+      g_state.banner.bitmap.reset();
       break;
   }
   return 0;
@@ -118,45 +113,41 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
-HDC BuildBanner(HWND dialog, const std::string& bitmapFile) {
+TBanner BuildBanner(HWND dialog, const std::string& bitmapFile) {
   HWND control = GetDlgItem(dialog, IDC_BANNER);
   RECT r;
   GetClientRect(control, &r);
   const int width = r.right - r.left;
   const int height = r.bottom - r.top;
-  HDC windowDc = GetDC(control);
-  HDC memory = CreateCompatibleDC(windowDc);
-  g_state.bannerBitmap = CreateCompatibleBitmap(windowDc, width, height);
-  g_state.previousBitmap = SelectObject(memory, g_state.bannerBitmap);
-  HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
-  FillRect(memory, &r, white);
-  DeleteObject(white);
+  win32::WindowDC windowDc(control);
+  TBanner banner;
+  banner.bitmap.reset(CreateCompatibleBitmap(windowDc.get(), width, height));
+  banner.dc = std::make_unique<win32::MemoryDC>(banner.bitmap.get(), windowDc.get());
+  HDC memory = banner.dc->get();
+  {
+    win32::UniqueBrush white(CreateSolidBrush(RGB(255, 255, 255)));
+    FillRect(memory, &r, white.get());
+  }
 
-  if (HBITMAP picture = static_cast<HBITMAP>(
-          LoadImageA(nullptr, bitmapFile.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE))) {
+  win32::UniqueBitmap picture(
+      static_cast<HBITMAP>(LoadImageA(nullptr, bitmapFile.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+  if (picture) {
     BITMAP info = {};
-    GetObjectA(picture, sizeof info, &info);
-    HDC source = CreateCompatibleDC(windowDc);
-    HGDIOBJ old = SelectObject(source, picture);
-    StretchBlt(memory, 0, 0, width - 1, height - 1, source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-    SelectObject(source, old);
-    DeleteObject(picture);
-    DeleteDC(source);
+    GetObjectA(picture.get(), sizeof info, &info);
+    win32::MemoryDC source(picture.get(), windowDc.get());
+    StretchBlt(memory, 0, 0, width - 1, height - 1, source.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
   }
 
   installlog::FontSpec titleFont = installlog::ParseFontSpec(
       LogValue("Display", "DialogTitleFont", std::string(installlog::kDefaultTitleFont)));
   LOGFONTA logFont = MakeTitleFont(titleFont, dialog);
-  HFONT font = CreateFontIndirectA(&logFont);
-  HGDIOBJ oldFont = SelectObject(memory, font);
+  win32::UniqueFont font(CreateFontIndirectA(&logFont));
+  win32::Selection withFont(memory, font.get());
   SetTextColor(memory, titleFont.colour);
   SetBkMode(memory, TRANSPARENT);
   std::string title = MessageText(1);
   TextOutA(memory, 12, 10, title.c_str(), static_cast<int>(title.size()));
-  SelectObject(memory, oldFont);
-  DeleteObject(font);
-  ReleaseDC(control, windowDc);
-  return memory;
+  return banner;
 }
 
 RemovalUi& MainDialogUi() { return g_ui; }

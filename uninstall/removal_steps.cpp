@@ -6,6 +6,7 @@
 
 #include "common/ansi.h"
 #include "common/install_log.h"
+#include "common/process.h"
 #include "uninstall/removal_rules.h"
 #include "uninstall/support/com_process.h"
 #include "uninstall/support/path_identity.h"
@@ -116,7 +117,7 @@ std::optional<std::string> InstalledFile(RemovalContext& c, InstalledFiles& inst
 
 // The running program's folder in long form.
 std::optional<std::string> ProgramFolder(RemovalContext& c) {
-  std::optional<std::string> full = pathid::FullPathOf(ProgramFilePath());
+  std::optional<std::string> full = pathid::FullPathOf(process::ProgramFilePath());
   if (!full) return std::nullopt;
   return c.paths.LongFolder(pathspell::SplitLast(*full).folder);
 }

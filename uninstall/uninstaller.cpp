@@ -2,13 +2,14 @@
 // file beside it), asks once, and undoes the installation on a second thread.
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 #include <shellapi.h>
 
 #include <cstdio>
 #include <stdexcept>
 #include <string>
 
+#include "common/process.h"
+#include "common/win32_handles.h"
 #include "uninstall/main_dialog.h"
 #include "uninstall/removal_steps.h"
 #include "uninstall/support/com_process.h"
@@ -19,10 +20,9 @@ namespace {
 RemovalContext g_context;
 
 DWORD WINAPI RemovalThread(LPVOID) {
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  win32::ComScope com;
   g_context.ui = &MainDialogUi();
   RunRemoval(g_context);
-  CoUninitialize();
   return 1;
 }
 
@@ -53,7 +53,7 @@ void RunUninstaller(HINSTANCE instance) {
   InitCommonControls();
   MessageBoxFlags = MB_SETFOREGROUND;
   AppTitle = "Uninstaller      ";
-  const std::string programPath = ProgramFilePath();
+  const std::string programPath = process::ProgramFilePath();
   const std::string programFolder = programPath.substr(0, programPath.find_last_of('\\') + 1);
   SetCurrentDirectoryA(programFolder.c_str());
 
@@ -69,18 +69,16 @@ void RunUninstaller(HINSTANCE instance) {
   g_context.logPath = LogPath;
   g_context.protectedFolders = SystemProtectedFolders();
   g_context.folderRules = pathid::ProtectedFoldersOfThisSystem();
-  HANDLE thread = CreateThread(nullptr, 0, RemovalThread, nullptr, CREATE_SUSPENDED, nullptr);
+  win32::UniqueHandle thread(CreateThread(nullptr, 0, RemovalThread, nullptr, CREATE_SUSPENDED, nullptr));
   if (!thread) throw std::runtime_error("Cannot create the removal thread");
-  bool shown = ShowMainDialog(instance, thread, programFolder);
+  bool shown = ShowMainDialog(instance, thread.get(), programFolder);
   if (!shown) {
     // The thread stays suspended and ends with the process.
-    CloseHandle(thread);
     ShowError("Cannot create DLG_UNINSTALL dialog!");
     return;
   }
   DeleteFileForce(programFolder + "Reapwell.bmp");
   ScheduleSelfDeletion(true, g_context.foldersAboveProgram);
-  CloseHandle(thread);
 }
 
 }  // namespace

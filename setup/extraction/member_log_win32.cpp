@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/install_log.h"
+#include "common/win32_handles.h"
 #include "common/wide_text.h"
 #include "setup/extraction/member_names.h"
 
@@ -132,9 +133,7 @@ std::optional<std::string> TMemberLog::Spell(const std::wstring& path) const {
     if (i > 0) sofar += L'\\';
     sofar += parts[i];
     WIN32_FIND_DATAW found{};
-    HANDLE h = FindFirstFileW(sofar.c_str(), &found);
-    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
-    FindClose(h);
+    if (!win32::UniqueFind(FindFirstFileW(sofar.c_str(), &found))) return std::nullopt;
     Choice c;
     c.longName = ExactAnsi(found.cFileName);
     if (found.cAlternateFileName[0]) c.shortName = ExactAnsi(found.cAlternateFileName);

@@ -5,6 +5,8 @@
 #include <stdexcept>
 
 #include "common/file_io.h"
+#include "common/process.h"
+#include "common/wide_text.h"
 #include "common/win32_handles.h"
 #include "setup/run/install_records.h"
 #include "setup/regfile/regfile_parser.h"
@@ -70,13 +72,6 @@ void OpenOrCreate(const KeyLocation& location, win32::UniqueKey& key, TIniFile32
   key = std::move(parent);
 }
 
-std::wstring Widen(const std::string& s) {
-  if (s.empty()) return {};
-  int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-  return w;
-}
 
 std::string ToAnsi(const std::u16string& text) {
   if (text.empty()) return {};
@@ -91,15 +86,13 @@ std::string ToAnsi(const std::u16string& text) {
 void WriteValue(const win32::UniqueKey& key, const Operation& op, const regfile::ValueBytes& value) {
   auto data = reinterpret_cast<const BYTE*>(value.bytes.data());
   auto size = static_cast<DWORD>(value.bytes.size());
-  LONG rc = value.wide ? RegSetValueExW(key.get(), Widen(op.valueName).c_str(), 0, value.type, data, size)
+  LONG rc = value.wide ? RegSetValueExW(key.get(), widetext::FromAnsi(op.valueName).c_str(), 0, value.type, data, size)
                        : RegSetValueExA(key.get(), op.valueName.c_str(), 0, value.type, data, size);
   if (rc != ERROR_SUCCESS) throw RegistryError("Failed to set data for " + op.valueName);
 }
 
 std::string ApplicationTitle() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string name = path;
+  std::string name = process::ProgramFilePath();
   size_t slash = name.find_last_of("\\/");
   if (slash != std::string::npos) name.erase(0, slash + 1);
   size_t dot = name.rfind('.');

@@ -5,7 +5,9 @@
 
 #include <memory>
 
+#include "common/file_io.h"
 #include "common/install_log.h"
+#include "common/win32_handles.h"
 #include "setup/run/inifiles32.h"
 #include "setup/run/install_records.h"
 #include "setup/regfile/regfile_import.h"
@@ -17,20 +19,12 @@
 
 namespace {
 
-struct ComApartment {
-  ComApartment() { CoInitialize(nullptr); }
-  ~ComApartment() { CoUninitialize(); }
-};
-
 // The description is read again from the disk that is in the drive now.
 std::unique_ptr<TIniFile32> OpenDescription(const TInst& inst) {
   return std::make_unique<TIniFile32>(inst.SourcePath + "setup.ini");
 }
 
-bool FileExists(const std::string& path) {
-  DWORD attr = GetFileAttributesA(path.c_str());
-  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
-}
+using fileio::FileExists;
 
 // Asks for a disk until `marker` is there or the user gives up; giving up
 // means going on with what is in the drive. False when the user gave up.
@@ -107,7 +101,8 @@ void RunInstallation(TInst& inst, TRAR& rar, TExtractionHandlers& handlers, TRun
   window.ResetTotalProgress();
   inst.DoneFiles = 0;
 
-  ComApartment com;
+  // The shell link objects of the shortcuts need it.
+  win32::ComScope com;
   std::vector<std::string> createdFolders = ForceFolders(installDir);
   rar.TargetDir = ToOemCodePage(installDir);
 

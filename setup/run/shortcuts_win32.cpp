@@ -4,6 +4,8 @@
 #include <objidl.h>
 #include <shlobj.h>
 
+#include "common/wide_text.h"
+
 #include "setup/run/shortcuts_plan.h"
 #include "setup/run/system_utils.h"
 
@@ -27,13 +29,6 @@ class ComPtr {
   T* p_ = nullptr;
 };
 
-std::wstring Widen(const std::string& s) {
-  int n = MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, nullptr, 0);
-  std::wstring w(static_cast<size_t>(n > 0 ? n : 1), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, w.data(), n);
-  w.resize(wcslen(w.c_str()));
-  return w;
-}
 
 }  // namespace
 
@@ -53,7 +48,7 @@ int32_t CreateShortcut(const std::string& Target, const std::string& LinkFile, c
   if (FAILED(hr)) return hr;
   // The whole name is converted: a name cut to the buffer of a path would
   // save the link under another name than the log records.
-  return file->Save(Widen(LinkFile).c_str(), TRUE);
+  return file->Save(widetext::FromAnsi(LinkFile).c_str(), TRUE);
 }
 
 void CreatePackageShortcuts(const TIniFile32& setupIni, const std::string& section, const TInst& inst,

@@ -2,22 +2,10 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
-namespace {
-
-bool Launch(const std::string& commandLine, int showCommand, PROCESS_INFORMATION& pi) {
-  std::vector<char> buffer(commandLine.begin(), commandLine.end());
-  buffer.push_back('\0');
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = static_cast<WORD>(showCommand);
-  return CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE,
-                        CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &si, &pi) != FALSE;
-}
-
-}  // namespace
+#include "common/process.h"
 
 std::vector<std::string> ForceFolders(const std::string& folder) {
   std::vector<std::string> created;
@@ -35,23 +23,26 @@ std::vector<std::string> ForceFolders(const std::string& folder) {
   return created;
 }
 
+namespace {
+
+// A program of [RunApp] gets a console of its own, as a command would.
+std::optional<win32::ProcessHandles> Launch(const std::string& commandLine, int showCommand) {
+  return process::Start(commandLine, {showCommand, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS, {}});
+}
+
+}  // namespace
+
 uint32_t ExecuteAndWait(const std::string& commandLine, int showCommand) {
-  PROCESS_INFORMATION pi = {};
-  if (!Launch(commandLine, showCommand, pi)) return 0;
-  WaitForSingleObject(pi.hProcess, INFINITE);
+  std::optional<win32::ProcessHandles> started = Launch(commandLine, showCommand);
+  if (!started) return 0;
+  WaitForSingleObject(started->process.get(), INFINITE);
   DWORD code = 0;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  GetExitCodeProcess(started->process.get(), &code);
   return code;
 }
 
 bool StartProgram(const std::string& commandLine, int showCommand) {
-  PROCESS_INFORMATION pi = {};
-  if (!Launch(commandLine, showCommand, pi)) return false;
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return true;
+  return Launch(commandLine, showCommand).has_value();
 }
 
 std::string ToOemCodePage(const std::string& text) {

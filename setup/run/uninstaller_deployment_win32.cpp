@@ -32,12 +32,13 @@ void SaveResourceToFile(const char* resourceName, const std::string& fileName) {
   const void* data = loaded ? LockResource(loaded) : nullptr;
   if (!data) throw std::runtime_error(std::string("Resource ") + resourceName + " not found");
   DWORD size = SizeofResource(module, found);
-  HANDLE file = CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
-  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("Cannot create file " + fileName);
+  win32::UniqueFile file(
+      CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) throw std::runtime_error("Cannot create file " + fileName);
   DWORD written = 0;
-  BOOL ok = WriteFile(file, data, size, &written, nullptr) && written == size;
-  ok = CloseHandle(file) && ok;
+  bool ok = WriteFile(file.get(), data, size, &written, nullptr) && written == size;
+  // The last write can fail only when the handle closes.
+  ok = file.close() && ok;
   if (!ok) {
     DeleteFileA(fileName.c_str());
     throw std::runtime_error("Cannot write file " + fileName);

@@ -2,26 +2,11 @@
 
 #include <shlobj.h>
 
-namespace {
-
-// The shell's browser needs COM on this thread; a thread that has it already keeps it.
-class TComScope {
- public:
-  TComScope() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~TComScope() {
-    if (ok_) CoUninitialize();
-  }
-  TComScope(const TComScope&) = delete;
-  TComScope& operator=(const TComScope&) = delete;
-
- private:
-  bool ok_;
-};
-
-}  // namespace
+#include "common/win32_handles.h"
 
 bool TDirDialog::Execute() {
-  TComScope com;
+  // The shell's browser needs COM on this thread; a thread that has it already keeps it.
+  win32::ComScope com;
   char displayName[MAX_PATH] = {};
   BROWSEINFOA info = {};
   info.hwndOwner = owner_;

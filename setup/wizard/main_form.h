@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "common/win32_handles.h"
 #include "setup/extraction/RARArc.h"
 #include "setup/extraction/extraction_view.h"
 #include "setup/run/installation_run.h"
 #include "setup/run/setup_description.h"
 #include "setup/wizard/wizard_checklist.h"
-#include "setup/wizard/wizard_gdi.h"
 #include "setup/wizard/wizard_navigation.h"
 #include "setup/wizard/wizard_pages.h"
 #include "setup/wizard/wizard_texts.h"
@@ -86,8 +86,8 @@ class TFr_Main : private TRunWindow {
   TItemClick onItemClick_;
   TWizardControls c_;
   TPageTexts texts_;
-  TFont mainFont_, titleFont_, listFont_;
-  TBitmap banner_, sidePicture_;
+  win32::UniqueFont mainFont_, titleFont_, listFont_;
+  win32::UniqueBitmap banner_, sidePicture_;
   int shownPage_ = -1;
   bool runStarted_ = false;
   bool runActive_ = false;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "common/process.h"
 #include "setup/wizard/DirDialog.h"
 #include "setup/run/system_folders.h"
 #include "setup/wizard/wizard_ids.h"
@@ -14,17 +15,6 @@ const char kWindowClass[] = "TFr_Main";
 // Posted when the progress page appears, so that the page is on screen before the run.
 constexpr UINT kStartRunMessage = WM_APP + 1;
 
-std::string ProgramPath() {
-  std::string path(MAX_PATH, '\0');
-  for (;;) {
-    DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n < path.size()) {
-      path.resize(n);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
 
 std::string WindowText(HWND hwnd) {
   std::string text(GetWindowTextLengthA(hwnd) + 1, '\0');
@@ -152,7 +142,7 @@ void TFr_Main::FormCreate() {
 }
 
 void TFr_Main::FormShow() {
-  inst_->SourcePath = SourceFolderOf(ProgramPath());
+  inst_->SourcePath = SourceFolderOf(process::ProgramFilePath());
   try {
     TIniFile32 ini(inst_->SourcePath + "setup.ini");
     LoadInstallSettings(ini, *inst_);
@@ -173,7 +163,7 @@ void TFr_Main::FormShow() {
 
   FillCheckList(c_.CL, items_);
   if (!inst_->InstallPicture.empty()) {
-    if (TBitmap own = RenderPictureFile(inst_->SourcePath + inst_->InstallPicture)) sidePicture_ = std::move(own);
+    if (win32::UniqueBitmap own = RenderPictureFile(inst_->SourcePath + inst_->InstallPicture)) sidePicture_ = std::move(own);
   }
   ApplySidePicture();
 
@@ -357,7 +347,7 @@ void TFr_Main::PaintHeader() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
   if (banner_) {
-    TMemoryDC source(banner_.get());
+    win32::MemoryDC source(banner_.get());
     BitBlt(dc, 0, 0, kClientWidth, kHeaderHeight, source.get(), 0, 0, SRCCOPY);
   }
   RECT line = {0, kHeaderHeight - 1, kClientWidth, kHeaderHeight};
@@ -369,7 +359,7 @@ void TFr_Main::PaintHeader() {
 void TFr_Main::DrawHeaderTitle(const DRAWITEMSTRUCT& draw) {
   RECT r = draw.rcItem;
   if (banner_) {
-    TMemoryDC source(banner_.get());
+    win32::MemoryDC source(banner_.get());
     BitBlt(draw.hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, source.get(), kLInfoRect.left,
            kLInfoRect.top, SRCCOPY);
   } else {

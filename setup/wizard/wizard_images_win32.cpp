@@ -26,12 +26,12 @@ HENHMETAFILE LoadWindowsMetafile(const std::string& path) {
 bool DrawPicture(HDC dc, const RECT& frame, const std::string& path, TPictureKind kind) {
   switch (kind) {
     case TPictureKind::Bitmap: {
-      TBitmap picture(static_cast<HBITMAP>(
+      win32::UniqueBitmap picture(static_cast<HBITMAP>(
           LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
       if (!picture) return false;
       BITMAP info = {};
       GetObjectA(picture.get(), sizeof info, &info);
-      TMemoryDC source(picture.get());
+      win32::MemoryDC source(picture.get());
       SetStretchBltMode(dc, HALFTONE);
       return StretchBlt(dc, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
                         source.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY) != FALSE;
@@ -41,12 +41,12 @@ bool DrawPicture(HDC dc, const RECT& frame, const std::string& path, TPictureKin
       if (!icon.get()) return false;
       ICONINFO info = {};
       if (!GetIconInfo(icon.get(), &info)) return false;
+      // The icon's own bitmaps are copies that the caller owns.
+      win32::UniqueBitmap colour(info.hbmColor), maskBits(info.hbmMask);
       BITMAP mask = {};
-      GetObjectA(info.hbmMask, sizeof mask, &mask);
+      GetObjectA(maskBits.get(), sizeof mask, &mask);
       const int w = mask.bmWidth;
-      const int h = info.hbmColor ? mask.bmHeight : mask.bmHeight / 2;
-      if (info.hbmColor) DeleteObject(info.hbmColor);
-      DeleteObject(info.hbmMask);
+      const int h = colour ? mask.bmHeight : mask.bmHeight / 2;
       // An icon is far smaller than the frame; enlarging it would only blur it.
       return DrawIconEx(dc, (frame.right - w) / 2, (frame.bottom - h) / 2, icon.get(), w, h, 0, nullptr,
                         DI_NORMAL) != FALSE;
@@ -65,25 +65,24 @@ bool DrawPicture(HDC dc, const RECT& frame, const std::string& path, TPictureKin
 
 }  // namespace
 
-TBitmap LoadResourceBitmap(HINSTANCE instance, const char* name) {
-  return TBitmap(static_cast<HBITMAP>(LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+win32::UniqueBitmap LoadResourceBitmap(HINSTANCE instance, const char* name) {
+  return win32::UniqueBitmap(static_cast<HBITMAP>(LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
 }
 
-TBitmap RenderPictureFile(const std::string& path) {
+win32::UniqueBitmap RenderPictureFile(const std::string& path) {
   const TPictureKind kind = PictureKindOf(path);
-  if (kind == TPictureKind::Unsupported || !fileio::FileExists(path)) return TBitmap();
+  if (kind == TPictureKind::Unsupported || !fileio::FileExists(path)) return win32::UniqueBitmap();
 
-  HDC screen = GetDC(nullptr);
-  TBitmap result(CreateCompatibleBitmap(screen, kSidePictureWidth, kSidePictureHeight));
-  ReleaseDC(nullptr, screen);
-  if (!result) return TBitmap();
+  win32::UniqueBitmap result(
+      CreateCompatibleBitmap(win32::WindowDC(nullptr).get(), kSidePictureWidth, kSidePictureHeight));
+  if (!result) return win32::UniqueBitmap();
 
   bool drawn;
   {
-    TMemoryDC dc(result.get());
+    win32::MemoryDC dc(result.get());
     const RECT frame = {0, 0, kSidePictureWidth, kSidePictureHeight};
     FillRect(dc.get(), &frame, GetSysColorBrush(COLOR_BTNFACE));
     drawn = DrawPicture(dc.get(), frame, path, kind);
   }
-  return drawn ? std::move(result) : TBitmap();
+  return drawn ? std::move(result) : win32::UniqueBitmap();
 }

@@ -8,28 +8,12 @@
 #include "common/ansi.h"
 #include "common/install_log.h"
 #include "uninstall/support/launch_rules.h"
+#include "common/file_io.h"
+#include "common/process.h"
+#include "common/wide_text.h"
 #include "common/win32_handles.h"
 
 namespace {
-
-bool FileExists(const std::string& path) {
-  DWORD attr = GetFileAttributesA(path.c_str());
-  return !path.empty() && attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::wstring Wide(const std::string& text) {
-  int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), w.data(), n);
-  return w;
-}
-
-std::string FullPathOf(const std::string& path) {
-  char buf[MAX_PATH * 2];
-  DWORD n = GetFullPathNameA(path.c_str(), sizeof buf, buf, nullptr);
-  if (n == 0 || n >= sizeof buf) return path;
-  return std::string(buf, n);
-}
 
 // Releases what LoadTypeLib and GetLibAttr handed out, on every way out.
 struct TypeLibrary {
@@ -43,18 +27,10 @@ struct TypeLibrary {
 
 win32::UniqueHandle StartDirectly(const std::string& file, const std::string& parameters, int showCommand,
                                   const std::string& folder) {
-  std::string commandLine = launch::DirectCommandLine(file, parameters);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = static_cast<WORD>(showCommand);
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
-    return win32::UniqueHandle();
-  }
-  CloseHandle(pi.hThread);
-  return win32::UniqueHandle(pi.hProcess);
+  std::optional<win32::ProcessHandles> started =
+      process::Start(launch::DirectCommandLine(file, parameters), {showCommand, 0, folder});
+  if (!started) return win32::UniqueHandle();
+  return std::move(started->process);
 }
 
 win32::UniqueHandle StartThroughShell(HWND owner, const std::string& file, const std::string& parameters,
@@ -102,7 +78,7 @@ bool UnregisterTypeLibrary(const std::string& path) {
   auto unregister = reinterpret_cast<Unregister>(reinterpret_cast<void*>(GetProcAddress(oleaut, "UnRegisterTypeLib")));
   if (!unregister) return false;
   TypeLibrary tl;
-  std::wstring wide = Wide(FullPathOf(path));
+  std::wstring wide = widetext::FromAnsi(fileio::FullPathName(path).value_or(path));
   if (FAILED(LoadTypeLib(wide.c_str(), &tl.lib)) || !tl.lib) return false;
   if (FAILED(tl.lib->GetLibAttr(&tl.attr)) || !tl.attr) return false;
   return SUCCEEDED(unregister(tl.attr->guid, tl.attr->wMajorVerNum, tl.attr->wMinorVerNum, tl.attr->lcid,
@@ -133,7 +109,7 @@ int RunAndWait(HWND owner, const std::string& file, const std::string& parameter
   std::string bare = installlog::Dequote(file, '"');
   std::string workDir = launch::WorkingFolder(folder);
   win32::UniqueHandle process;
-  if (FileExists(bare) && launch::IsDirectlyStarted(bare)) process = StartDirectly(bare, parameters, showCommand, workDir);
+  if (fileio::FileExists(bare) && launch::IsDirectlyStarted(bare)) process = StartDirectly(bare, parameters, showCommand, workDir);
   // A shortcut or a program file the system will not start by itself is
   // still opened the way the shell opens it.
   if (!process) process = StartThroughShell(owner, file, parameters, showCommand, workDir);

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <string>
+
+#include "common/win32_handles.h"
 #include <vector>
 
 // Clears read-only, hidden and system, then deletes; false for folders and
@@ -27,18 +29,10 @@ std::string UniqueFileName(const std::string& folder, const std::string& prefix,
                            bool shortName);
 std::string ShortPathOf(const std::string& path);
 std::string WindowsFolder();
-std::string ProgramFilePath();
 
 // A search for the files that match a path with wildcards. The search handle
 // is closed by FindMatchClose, and at the latest when the record goes.
 struct TFindMatch {
-  TFindMatch() = default;
-  ~TFindMatch() {
-    if (FindHandle != INVALID_HANDLE_VALUE) FindClose(FindHandle);
-  }
-  TFindMatch(const TFindMatch&) = delete;
-  TFindMatch& operator=(const TFindMatch&) = delete;
-
   uint32_t Time = 0;  // DOS time and date, local
   uint32_t Size = 0;
   uint32_t Attr = 0;
@@ -47,7 +41,7 @@ struct TFindMatch {
   std::string FullPath;
   uint32_t Include = 0;
   uint32_t Exclude = 0;
-  HANDLE FindHandle = INVALID_HANDLE_VALUE;
+  win32::UniqueFind FindHandle;
   WIN32_FIND_DATAA FindData{};
 };
 // 0 when `match` holds the first hit, otherwise the system error code.

@@ -4,6 +4,7 @@
 
 #include "common/ansi.h"
 #include "common/file_io.h"
+#include "common/process.h"
 #include "uninstall/support/deferred_text.h"
 #include "uninstall/support/folders.h"
 #include "uninstall/support/registry.h"
@@ -18,14 +19,6 @@ bool Exists(const std::string& path) {
   return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string FullPathOf(const std::string& path) {
-  if (path.empty()) return path;
-  char buf[MAX_PATH * 2];
-  char* namePart = nullptr;
-  DWORD n = GetFullPathNameA(path.c_str(), sizeof buf, buf, &namePart);
-  if (n == 0 || n >= sizeof buf) return path;
-  return std::string(buf, n);
-}
 
 bool IsWindowsNT() {
   OSVERSIONINFOA info{};
@@ -109,8 +102,8 @@ bool DeleteFileForce(const std::string& path) {
 void DeleteFileLater(const std::string& path) { MoveFileLater(path, std::string()); }
 
 void MoveFileLater(const std::string& path, const std::string& newName) {
-  std::string from = FullPathOf(path);
-  std::string to = FullPathOf(newName);
+  std::string from = fileio::FullPathName(path).value_or(path);
+  std::string to = newName.empty() ? newName : fileio::FullPathName(newName).value_or(newName);
   if (!Exists(from)) return;
   if (!IsWindowsNT()) {
     deferred::MoveFileLaterWininit(from, to);
@@ -125,7 +118,7 @@ void MoveFileLater(const std::string& path, const std::string& newName) {
 }
 
 bool ScheduleSelfDeletion(bool removeFolder, const std::vector<std::string>& foldersAbove) {
-  const std::string program = ProgramFilePath();
+  const std::string program = process::ProgramFilePath();
   deferred::SelfDeletionFolders f = deferred::FoldersOf(program);
   if (f.parentFolder.empty()) return false;
   std::vector<std::string> oemAbove;
@@ -168,19 +161,11 @@ bool ScheduleSelfDeletion(bool removeFolder, const std::vector<std::string>& fol
     throw EInOutError(e.what());
   }
 
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = SW_HIDE;
-  PROCESS_INFORMATION pi{};
-  std::string commandLine = "\"" + batch + "\"";
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS, nullptr,
-                      batchFolder.c_str(), &si, &pi)) {
+  // Nobody waits for it: both handles close at once.
+  if (!process::Start("\"" + batch + "\"", {SW_HIDE, IDLE_PRIORITY_CLASS, batchFolder})) {
     DeleteFileA(batch.c_str());
     return false;
   }
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
   return true;
 }
 
@@ -216,12 +201,6 @@ std::string ShortPathOf(const std::string& path) {
 
 std::string WindowsFolder() { return folders::WindowsFolder(); }
 
-std::string ProgramFilePath() {
-  char buf[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
-  if (n == 0 || n >= sizeof buf) return std::string();
-  return std::string(buf, n);
-}
 
 namespace {
 
@@ -241,7 +220,7 @@ DWORD SettleOnHit(TFindMatch& match) {
       match.Time = (static_cast<uint32_t>(date) << 16) | time;
       return 0;
     }
-    if (!FindNextFileA(match.FindHandle, &match.FindData)) return GetLastError();
+    if (!FindNextFileA(match.FindHandle.get(), &match.FindData)) return GetLastError();
   }
 }
 
@@ -255,20 +234,17 @@ DWORD FindMatchFirst(const std::string& mask, uint32_t include, uint32_t exclude
   match.Folder = cut == std::string::npos ? std::string() : mask.substr(0, cut + 1);
   // An empty mask would search the current folder.
   if (mask.empty()) return ERROR_INVALID_PARAMETER;
-  match.FindHandle = FindFirstFileA(mask.c_str(), &match.FindData);
-  if (match.FindHandle == INVALID_HANDLE_VALUE) return GetLastError();
+  match.FindHandle.reset(FindFirstFileA(mask.c_str(), &match.FindData));
+  if (!match.FindHandle) return GetLastError();
   DWORD result = SettleOnHit(match);
   if (result != 0) FindMatchClose(match);
   return result;
 }
 
 DWORD FindMatchNext(TFindMatch& match) {
-  if (match.FindHandle == INVALID_HANDLE_VALUE) return ERROR_NO_MORE_FILES;
-  if (!FindNextFileA(match.FindHandle, &match.FindData)) return GetLastError();
+  if (!match.FindHandle) return ERROR_NO_MORE_FILES;
+  if (!FindNextFileA(match.FindHandle.get(), &match.FindData)) return GetLastError();
   return SettleOnHit(match);
 }
 
-void FindMatchClose(TFindMatch& match) {
-  if (match.FindHandle != INVALID_HANDLE_VALUE) FindClose(match.FindHandle);
-  match.FindHandle = INVALID_HANDLE_VALUE;
-}
+void FindMatchClose(TFindMatch& match) { match.FindHandle.reset(); }

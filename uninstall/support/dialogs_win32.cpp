@@ -13,27 +13,22 @@ std::string LogPath;
 namespace {
 
 // The hook of the box this thread is showing; each thread centres its own.
-thread_local HHOOK t_centringHook = nullptr;
+thread_local win32::UniqueHook t_centringHook;
 
 LRESULT CALLBACK CentringHook(int code, WPARAM wParam, LPARAM lParam) {
-  HHOOK self = t_centringHook;
+  HHOOK self = t_centringHook.get();
   if (code != HCBT_ACTIVATE) return CallNextHookEx(self, code, wParam, lParam);
   CentreWindowInWorkArea(reinterpret_cast<HWND>(wParam));
   LRESULT result = CallNextHookEx(self, code, wParam, lParam);
-  if (t_centringHook) {
-    UnhookWindowsHookEx(t_centringHook);
-    t_centringHook = nullptr;
-  }
+  // One box, one centring: later windows of the thread are left alone.
+  t_centringHook.reset();
   return result;
 }
 
 // Removes the hook on every way out of MessageBoxCentred.
 struct HookGuard {
-  HookGuard() { t_centringHook = SetWindowsHookExA(WH_CBT, CentringHook, nullptr, GetCurrentThreadId()); }
-  ~HookGuard() {
-    if (t_centringHook) UnhookWindowsHookEx(t_centringHook);
-    t_centringHook = nullptr;
-  }
+  HookGuard() { t_centringHook.reset(SetWindowsHookExA(WH_CBT, CentringHook, nullptr, GetCurrentThreadId())); }
+  ~HookGuard() { t_centringHook.reset(); }
   HookGuard(const HookGuard&) = delete;
   HookGuard& operator=(const HookGuard&) = delete;
 };
@@ -42,7 +37,7 @@ HWND BoxOwner() { return MainWindow ? GetLastActivePopup(MainWindow) : nullptr; 
 
 }  // namespace
 
-bool CentringHookInstalled() { return t_centringHook != nullptr; }
+bool CentringHookInstalled() { return static_cast<bool>(t_centringHook); }
 
 int MessageBoxCentred(HWND owner, const std::string& caption, const std::string& text, UINT style) {
   HookGuard hook;

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "common/ansi.h"
+#include "common/file_io.h"
 #include "common/wide_text.h"
 #include "common/win32_handles.h"
 #include "uninstall/support/folders.h"
@@ -31,9 +32,7 @@ struct FoundEntry {
 std::optional<FoundEntry> Entry(const std::string& folder, const std::string& name) {
   if (name.empty() || pathspell::HasWildcard(name)) return std::nullopt;
   WIN32_FIND_DATAW wide{};
-  HANDLE h = FindFirstFileW(widetext::FromAnsi(pathspell::Join(folder, name)).c_str(), &wide);
-  if (h != INVALID_HANDLE_VALUE) {
-    FindClose(h);
+  if (win32::UniqueFind(FindFirstFileW(widetext::FromAnsi(pathspell::Join(folder, name)).c_str(), &wide))) {
     // A stand-in or look-alike letter would name another file, or none.
     std::optional<std::string> longName = widetext::ExactAnsi(wide.cFileName);
     std::optional<std::string> shortName =
@@ -144,11 +143,9 @@ std::optional<Identity> IdentityOf(const std::string& path) {
 }
 
 std::optional<std::string> FullPathOf(const std::string& path) {
-  if (path.empty()) return std::nullopt;
-  char buf[MAX_PATH * 2];
-  DWORD n = GetFullPathNameA(path.c_str(), sizeof buf, buf, nullptr);
-  if (n == 0 || n >= sizeof buf) return std::nullopt;
-  std::string full(buf, n);
+  std::optional<std::string> resolved = fileio::FullPathName(path);
+  if (!resolved) return std::nullopt;
+  const std::string& full = *resolved;
   if (pathspell::RootLength(full) == 0 || full.rfind("\\\\?\\", 0) == 0 || full.rfind("\\\\.\\", 0) == 0) {
     return std::nullopt;
   }

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "common/win32_handles.h"
 #include "notebook_ids.h"
 #include "notebook_texts.h"
 
@@ -18,25 +19,21 @@ constexpr char kRegisteredMarker[] = "registered.txt";
 class RegKey {
  public:
   RegKey(HKEY root, const char* path) {
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key_) != ERROR_SUCCESS) key_ = nullptr;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) == ERROR_SUCCESS) key_.reset(key);
   }
-  ~RegKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
 
   std::string String(const char* name, const char* fallback) const {
     char buffer[MAX_PATH] = {};
     DWORD size = sizeof buffer - 1, type = 0;
-    if (!key_ || RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS ||
+    if (!key_ || RegQueryValueExA(key_.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS ||
         type != REG_SZ)
       return fallback;
     return buffer;
   }
   DWORD Number(const char* name, DWORD fallback) const {
     DWORD value = 0, size = sizeof value, type = 0;
-    if (!key_ || RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+    if (!key_ || RegQueryValueExA(key_.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
         type != REG_DWORD)
       return fallback;
     return value;
@@ -44,7 +41,7 @@ class RegKey {
   bool Rect(const char* name, RECT& out) const {
     LONG v[4] = {};
     DWORD size = sizeof v, type = 0;
-    if (!key_ || RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(v), &size) != ERROR_SUCCESS ||
+    if (!key_ || RegQueryValueExA(key_.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(v), &size) != ERROR_SUCCESS ||
         type != REG_BINARY || size != sizeof v)
       return false;
     out = {v[0], v[1], v[0] + v[2], v[1] + v[3]};
@@ -52,7 +49,7 @@ class RegKey {
   }
 
  private:
-  HKEY key_ = nullptr;
+  win32::UniqueKey key_;
 };
 
 struct Settings {
@@ -90,16 +87,17 @@ std::string ProgramFolder() {
 // The setup program runs "notebook.exe /register" and waits; it must end at once.
 int Register() {
   const std::string path = ProgramFolder() + kRegisteredMarker;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 1;
+  win32::UniqueFile file(
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return 1;
   SYSTEMTIME t;
   GetLocalTime(&t);
   char text[96];
   const int n = wsprintfA(text, "Notebook registered %04u-%02u-%02u %02u:%02u\r\n", t.wYear, t.wMonth, t.wDay,
                           t.wHour, t.wMinute);
   DWORD written = 0;
-  const bool ok = WriteFile(file, text, static_cast<DWORD>(n), &written, nullptr) && written == static_cast<DWORD>(n);
-  CloseHandle(file);
+  bool ok = WriteFile(file.get(), text, static_cast<DWORD>(n), &written, nullptr) && written == static_cast<DWORD>(n);
+  ok = file.close() && ok;
   return ok ? 0 : 1;
 }
 
@@ -107,9 +105,6 @@ class Notebook {
  public:
   explicit Notebook(HINSTANCE instance) : instance_(instance), settings_(ReadSettings()),
                                           texts_(notebook::TextsFor(settings_.language)) {}
-  ~Notebook() {
-    if (font_) DeleteObject(font_);
-  }
 
   bool Create(const std::string& document);
   int Run();
@@ -136,7 +131,7 @@ class Notebook {
   const notebook::Texts& texts_;
   HWND window_ = nullptr;
   HWND edit_ = nullptr;
-  HFONT font_ = nullptr;
+  win32::UniqueFont font_;
   std::string path_;
 };
 
@@ -161,11 +156,9 @@ bool Notebook::Create(const std::string& document) {
                             instance_, this);
   if (!window_) return false;
 
-  HDC dc = GetDC(window_);
-  const int height = -MulDiv(settings_.fontSize, GetDeviceCaps(dc, LOGPIXELSY), 72);
-  ReleaseDC(window_, dc);
-  font_ = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, settings_.fontName.c_str());
+  const int height = -MulDiv(settings_.fontSize, GetDeviceCaps(win32::WindowDC(window_).get(), LOGPIXELSY), 72);
+  font_.reset(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, settings_.fontName.c_str()));
   CreateEditor("");
   if (!document.empty()) Load(document);
   UpdateCaption();
@@ -234,7 +227,7 @@ void Notebook::CreateEditor(const std::string& text) {
   GetClientRect(window_, &client);
   edit_ = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", style, 0, 0, client.right, client.bottom, window_,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(ID_EDIT)), instance_, nullptr);
-  SendMessageA(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  SendMessageA(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
   // The default limit of 32 thousand characters is too small for a text file.
   SendMessageA(edit_, EM_SETLIMITTEXT, 0, 0);
   SetWindowTextA(edit_, text.c_str());
@@ -270,16 +263,16 @@ bool Notebook::MayDiscard() {
 }
 
 bool Notebook::Load(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  win32::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) {
     Message(texts_.cannotOpen + path, MB_ICONWARNING);
     return false;
   }
   std::string bytes;
   char block[4096];
   DWORD got = 0;
-  while (ReadFile(file, block, sizeof block, &got, nullptr) && got > 0) bytes.append(block, got);
-  CloseHandle(file);
+  while (ReadFile(file.get(), block, sizeof block, &got, nullptr) && got > 0) bytes.append(block, got);
+  file.reset();
   SetWindowTextA(edit_, notebook::ToCrLf(bytes).c_str());
   SendMessageA(edit_, EM_SETMODIFY, FALSE, 0);
   path_ = path;
@@ -289,12 +282,12 @@ bool Notebook::Load(const std::string& path) {
 
 bool Notebook::Save(const std::string& path) {
   const std::string text = EditorText();
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  win32::UniqueFile file(
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
-  const bool ok = file != INVALID_HANDLE_VALUE &&
-                  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                  written == text.size();
-  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  bool ok = file && WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+            written == text.size();
+  ok = file.close() && ok;
   if (!ok) {
     Message(texts_.cannotSave + path, MB_ICONWARNING);
     return false;

@@ -100,8 +100,8 @@ void WriteEnhancedMetafile(const std::string& path, COLORREF color) {
   DeleteEnhMetaFile(CloseEnhMetaFile(dc));
 }
 
-COLORREF PixelAt(const TBitmap& bitmap, int x, int y) {
-  TMemoryDC dc(bitmap.get());
+COLORREF PixelAt(const win32::UniqueBitmap& bitmap, int x, int y) {
+  win32::MemoryDC dc(bitmap.get());
   return GetPixel(dc.get(), x, y);
 }
 
@@ -113,7 +113,7 @@ constexpr int kMidY = kSidePictureHeight / 2;
 TEST(SidePicture, BitmapIsStretchedOverTheFrame) {
   TempDir dir;
   WriteFile(dir.File("side.BMP"), BitmapFile(3, 2, RGB(0, 0, 255)));
-  TBitmap picture = RenderPictureFile(dir.File("side.BMP"));
+  win32::UniqueBitmap picture = RenderPictureFile(dir.File("side.BMP"));
   ASSERT_TRUE(picture);
   BITMAP info = {};
   GetObjectA(picture.get(), sizeof info, &info);
@@ -126,7 +126,7 @@ TEST(SidePicture, BitmapIsStretchedOverTheFrame) {
 TEST(SidePicture, IconIsCentred) {
   TempDir dir;
   WriteFile(dir.File("side.ico"), IconFile(RGB(0, 200, 0)));
-  TBitmap picture = RenderPictureFile(dir.File("side.ico"));
+  win32::UniqueBitmap picture = RenderPictureFile(dir.File("side.ico"));
   ASSERT_TRUE(picture);
   EXPECT_EQ(PixelAt(picture, kMidX, kMidY), RGB(0, 200, 0));
   EXPECT_NE(PixelAt(picture, 2, 2), RGB(0, 200, 0));
@@ -135,12 +135,12 @@ TEST(SidePicture, IconIsCentred) {
 TEST(SidePicture, MetafilesOfBothKindsAreDrawn) {
   TempDir dir;
   WriteFile(dir.File("side.wmf"), PlaceableMetafile(RGB(255, 0, 0)));
-  TBitmap wmf = RenderPictureFile(dir.File("side.wmf"));
+  win32::UniqueBitmap wmf = RenderPictureFile(dir.File("side.wmf"));
   ASSERT_TRUE(wmf);
   EXPECT_EQ(PixelAt(wmf, kMidX, kMidY), RGB(255, 0, 0));
 
   WriteEnhancedMetafile(dir.File("side.emf"), RGB(255, 0, 255));
-  TBitmap emf = RenderPictureFile(dir.File("side.emf"));
+  win32::UniqueBitmap emf = RenderPictureFile(dir.File("side.emf"));
   ASSERT_TRUE(emf);
   EXPECT_EQ(PixelAt(emf, kMidX, kMidY), RGB(255, 0, 255));
 }

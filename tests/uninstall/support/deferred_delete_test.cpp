@@ -1,5 +1,6 @@
 // Deletion helpers against the real file system and registry.
 #include "uninstall/support/deferred_delete.h"
+#include "common/process.h"
 
 #include <gtest/gtest.h>
 
@@ -212,7 +213,7 @@ TEST(FindMatch, FilesOfAMaskWithoutFoldersOrLabels) {
 
   TFindMatch none;
   EXPECT_NE(FindMatchFirst(dir.File("*.none"), 0, 24, none), 0u);
-  EXPECT_EQ(none.FindHandle, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(none.FindHandle);
   EXPECT_NE(FindMatchFirst("", 0, 24, none), 0u) << "no mask is not the current folder";
 }
 
@@ -238,7 +239,7 @@ TEST(FileHelpers, NamesAndFolders) {
   EXPECT_TRUE(folders::FolderExists(deep));
   EXPECT_FALSE(folders::FolderExists(longName));
 
-  std::string self = ProgramFilePath();
+  std::string self = process::ProgramFilePath();
   EXPECT_TRUE(fileio::FileExists(self));
   EXPECT_TRUE(folders::FolderExists(WindowsFolder()));
 }
@@ -277,7 +278,7 @@ TEST(SelfDeletion, TheBatchRemovesTheProgramAndItsFolderAndRunsNothingElse) {
   ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryA(victim.c_str(), nullptr));
   MakeFile(victim + "\\Reapwell.exe");
-  std::string self = ProgramFilePath();
+  std::string self = process::ProgramFilePath();
   std::string helper = self.substr(0, self.rfind('\\') + 1) + "self_delete_helper.exe";
   std::string program = folder + "\\Reapwell.exe";
   ASSERT_TRUE(CopyFileA(helper.c_str(), program.c_str(), FALSE));
@@ -311,7 +312,7 @@ TEST(SelfDeletion, AFolderWithOtherFilesIsLeftWithThem) {
   const std::string folder = parent.Path() + "\\App 100% done ‰";
   ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
   MakeFile(folder + "\\user data.txt");
-  std::string self = ProgramFilePath();
+  std::string self = process::ProgramFilePath();
   std::string helper = self.substr(0, self.rfind('\\') + 1) + "self_delete_helper.exe";
   std::string program = folder + "\\Reapwell.exe";
   ASSERT_TRUE(CopyFileA(helper.c_str(), program.c_str(), FALSE));
