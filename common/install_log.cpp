@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/ansi.h"
+#include "common/numbers.h"
 
 namespace installlog {
 namespace {
@@ -225,14 +226,14 @@ ProgramRecord ParseProgramRecord(std::string_view value) {
   r.file = Dequote(f[0], '"');
   r.parameters = f[1];
   r.folder = f[2];
-  switch (StrToIntDef(f[3], 1)) {
+  switch (numbers::StrToIntDef(f[3], 1)) {
     case 0: r.showCommand = kShowHide; break;
     case 2: r.showCommand = kShowMaximized; break;
     case 3: r.showCommand = kShowMinNoActive; break;
     default: r.showCommand = kShowNormal; break;
   }
   r.message = Dequote(f[4], '"');
-  r.wait = (StrToIntDef(f[5], 1) & 0xFF) != 0;
+  r.wait = (numbers::StrToIntDef(f[5], 1) & 0xFF) != 0;
   return r;
 }
 
@@ -243,8 +244,8 @@ IniEntryRecord ParseIniEntryRecord(std::string_view key) {
 FontSpec ParseFontSpec(std::string_view value) {
   FontSpec font;
   font.face = GetField(value, 1).substr(0, 31);
-  font.size = StrToIntDef(GetField(value, 2), 8);
-  font.colour = static_cast<uint32_t>(StrToIntDef(GetField(value, 3), 0));
+  font.size = numbers::StrToIntDef(GetField(value, 2), 8);
+  font.colour = static_cast<uint32_t>(numbers::StrToIntDef(GetField(value, 3), 0));
   for (char c : GetField(value, 4)) {
     switch (ansi::UpperChar(c)) {
       case 'B': font.bold = true; break;
@@ -257,7 +258,7 @@ FontSpec ParseFontSpec(std::string_view value) {
   return font;
 }
 
-int ParseCharset(std::string_view text) { return StrToIntDef(text, kDefaultCharset); }
+int ParseCharset(std::string_view text) { return numbers::StrToIntDef(text, kDefaultCharset); }
 
 std::string ExpandLineBreaks(std::string_view text) {
   std::string out;
@@ -275,42 +276,6 @@ std::string ExpandLineBreaks(std::string_view text) {
 
 std::string TextKey(int number) { return std::to_string(number); }
 
-int32_t StrToIntDef(std::string_view text, int32_t fallback) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  text.remove_prefix(i);
-  bool negative = false;
-  if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
-    negative = text[0] == '-';
-    text.remove_prefix(1);
-  }
-  int base = 10;
-  if (!text.empty() && text[0] == '$') {
-    base = 16;
-    text.remove_prefix(1);
-  } else if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    base = 16;
-    text.remove_prefix(2);
-  }
-  if (text.empty()) return fallback;
-  uint64_t v = 0;
-  for (char c : text) {
-    int d;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else return fallback;
-    v = v * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
-    if (v > 0xFFFFFFFFull) return fallback;
-  }
-  if (base == 16) {
-    // Eight hexadecimal digits fill all 32 bits ($FFFFFFFF is -1).
-    uint32_t u = static_cast<uint32_t>(v);
-    return static_cast<int32_t>(negative ? 0u - u : u);
-  }
-  if (negative) return v > 0x80000000ull ? fallback : static_cast<int32_t>(-static_cast<int64_t>(v));
-  return v > 0x7FFFFFFFull ? fallback : static_cast<int32_t>(v);
-}
 
 int CompareText(std::string_view a, std::string_view b) {
   size_t n = std::min(a.size(), b.size());

@@ -186,9 +186,6 @@ std::string ExpandLineBreaks(std::string_view text);
 // The Strings key of text `number`.
 std::string TextKey(int number);
 
-// A number as the log writes it: optional blanks and sign with decimal digits,
-// or hexadecimal after "$" or "0x". `fallback` for anything else or overflow.
-int32_t StrToIntDef(std::string_view text, int32_t fallback);
 
 // The paths of a CreateKeys or CreateDirs section in the order of removal:
 // sorted without regard to case, then from the last to the first, so that a

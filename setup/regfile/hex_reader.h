@@ -1,4 +1,4 @@
-// Small text helpers of the setup program.
+// The hexadecimal number reader of the registry files.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,3 @@
 // eight. A character that is no hexadecimal digit counts as 0; the number of
 // such characters goes to *badDigits, so that the caller can tell the user.
 int32_t HexToStr(std::string_view text, int* badDigits = nullptr);
-
-// 0 to 15 for a hexadecimal digit, -1 for anything else.
-int HexDigitValue(char c);

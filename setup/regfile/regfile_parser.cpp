@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/ansi.h"
+#include "common/numbers.h"
 #include "setup/run/macros.h"
 #include "setup/regfile/hex_reader.h"
 
@@ -26,7 +27,7 @@ size_t TypedHexPrefix(std::string_view lower, uint32_t& type) {
   if (close == std::string_view::npos || close == 4 || close > 12) return 0;
   if (close + 1 >= lower.size() || lower[close + 1] != ':') return 0;
   std::string_view digits = lower.substr(4, close - 4);
-  if (!std::all_of(digits.begin(), digits.end(), [](char c) { return HexDigitValue(c) >= 0; })) return 0;
+  if (!std::all_of(digits.begin(), digits.end(), [](char c) { return numbers::HexDigitValue(c) >= 0; })) return 0;
   type = static_cast<uint32_t>(HexToStr(digits));
   return close + 2;
 }
@@ -301,7 +302,7 @@ bool TRegFileParser::OnHexData() {
     if (hexPos_ < hexLine_.size() && hexLine_[hexPos_] == ',') ++hexPos_;
     int bad = 0;
     value_.data += static_cast<char>(HexToStr(pair, &bad) & 0xFF);
-    bool neither = HexDigitValue(pair[0]) < 0 && (pair.size() < 2 || HexDigitValue(pair[1]) < 0);
+    bool neither = numbers::HexDigitValue(pair[0]) < 0 && (pair.size() < 2 || numbers::HexDigitValue(pair[1]) < 0);
     if (neither) {
       if (Report(MessageKind::BadHexParameter)) return true;
     } else if (bad > 0) {

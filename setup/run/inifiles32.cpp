@@ -2,6 +2,7 @@
 
 #include "common/ansi.h"
 #include "common/file_io.h"
+#include "common/numbers.h"
 
 namespace inifiles32 {
 
@@ -47,44 +48,6 @@ std::vector<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
-bool TryStrToInt(std::string_view s, int32_t& result) {
-  if (s.empty()) return false;
-  if (s.front() == '$') {
-    std::string_view digits = s.substr(1);
-    if (digits.empty()) return false;
-    uint64_t v = 0;
-    for (char c : digits) {
-      int d;
-      if (c >= '0' && c <= '9') d = c - '0';
-      else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-      else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-      else return false;
-      v = v * 16 + static_cast<uint64_t>(d);
-      if (v > 0xFFFFFFFFull) return false;
-    }
-    // Eight hex digits fill all 32 bits, so $FFFFFFFF is -1.
-    result = static_cast<int32_t>(static_cast<uint32_t>(v));
-    return true;
-  }
-  bool negative = false;
-  size_t i = 0;
-  if (s[0] == '+' || s[0] == '-') {
-    negative = s[0] == '-';
-    i = 1;
-  }
-  if (i == s.size()) return false;
-  int64_t v = 0;
-  for (; i < s.size(); ++i) {
-    char c = s[i];
-    if (c < '0' || c > '9') return false;
-    v = v * 10 + (c - '0');
-    if (v > 2147483648LL) return false;
-  }
-  if (negative) v = -v;
-  if (v > INT32_MAX || v < INT32_MIN) return false;
-  result = static_cast<int32_t>(v);
-  return true;
-}
 
 }  // namespace inifiles32
 
@@ -142,7 +105,7 @@ int32_t TIniFile32::ReadInteger(std::string_view section, std::string_view key,
   std::string s = ReadString(section, key, "");
   if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) s = "$" + s.substr(2);
   int32_t result;
-  return TryStrToInt(s, result) ? result : defaultValue;
+  return numbers::TryStrToInt(s, result) ? result : defaultValue;
 }
 
 bool TIniFile32::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const {

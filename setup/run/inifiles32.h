@@ -70,8 +70,4 @@ std::string_view ValueOfLine(std::string_view line, std::string_view key);
 // Splits text into lines at CR, LF and CR LF.
 std::vector<std::string> SplitLines(std::string_view text);
 
-// The conversion behind ReadInteger: optional sign and decimal digits, or "$"
-// and hexadecimal digits. False on anything else, or on overflow.
-bool TryStrToInt(std::string_view s, int32_t& result);
-
 }  // namespace inifiles32

@@ -151,20 +151,6 @@ TEST(InstallLogDisplay, FontSpecFieldsAndDefaults) {
   EXPECT_EQ(ParseCharset("x"), 1);
 }
 
-TEST(InstallLogNumbers, DecimalHexadecimalAndFallback) {
-  EXPECT_EQ(StrToIntDef("42", 0), 42);
-  EXPECT_EQ(StrToIntDef(" -7", 0), -7);
-  EXPECT_EQ(StrToIntDef("$10", 0), 16);
-  EXPECT_EQ(StrToIntDef("0x1f", 0), 31);
-  EXPECT_EQ(StrToIntDef("$FFFFFFFF", 0), -1);
-  EXPECT_EQ(StrToIntDef("2147483648", 5), 5);
-  EXPECT_EQ(StrToIntDef("-2147483648", 5), INT32_MIN);
-  EXPECT_EQ(StrToIntDef("12 ", 5), 5);
-  EXPECT_EQ(StrToIntDef("", 5), 5);
-  EXPECT_EQ(StrToIntDef("-", 5), 5);
-  EXPECT_EQ(StrToIntDef("$", 5), 5);
-}
-
 TEST(InstallLogStrings, DoubleBarsBecomeCarriageReturns) {
   EXPECT_EQ(ExpandLineBreaks("Deleting||files"), "Deleting\rfiles");
   EXPECT_EQ(ExpandLineBreaks("a||||b"), "a\r\rb");

@@ -25,6 +25,7 @@
 #endif
 
 #include "common/install_log.h"
+#include "common/numbers.h"
 #include "setup/run/inifiles32.h"
 #include "setup/run/macros.h"
 #include "setup/regfile/regfile_parser.h"
@@ -287,7 +288,7 @@ std::vector<Case> Cases() {
                      n += installlog::ProtectValue(in.bytes).size();
                      n += installlog::SplitRegValuePath(in.bytes).keyPath.size();
                      n += installlog::EntryPath(in.bytes).size() + installlog::EntryValue(in.bytes).size();
-                     n += static_cast<size_t>(installlog::StrToIntDef(std::string(in.bytes.size(), '0'), 1));
+                     n += static_cast<size_t>(numbers::StrToIntDef(std::string(in.bytes.size(), '0'), 1));
                      n += installlog::AddRegRecord("HKCU\\Software\\Bench", "v", in.bytes)->value.size();
                      g_sink = g_sink + n;
                    }});

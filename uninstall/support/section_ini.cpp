@@ -5,6 +5,7 @@
 #include "common/ansi.h"
 #include "common/file_io.h"
 #include "common/install_log.h"
+#include "common/numbers.h"
 #include "uninstall/support/folders.h"
 
 namespace sectionini {
@@ -372,7 +373,7 @@ void TSectionIniFile::WriteString(std::string_view section, std::string_view ide
 
 int32_t TSectionIniFile::ReadInteger(std::string_view section, std::string_view ident,
                                      int32_t defaultValue) {
-  return installlog::StrToIntDef(ReadString(section, ident, ""), defaultValue);
+  return numbers::StrToIntDef(ReadString(section, ident, ""), defaultValue);
 }
 
 void TSectionIniFile::WriteInteger(std::string_view section, std::string_view ident, int32_t value) {

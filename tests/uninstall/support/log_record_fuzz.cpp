@@ -5,6 +5,7 @@
 
 #include "common/ansi.h"
 #include "common/install_log.h"
+#include "common/numbers.h"
 #include "uninstall/support/deferred_text.h"
 #include "uninstall/support/section_ini.h"
 
@@ -49,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(f.face.size() <= 31);
   ParseIniEntryRecord(text);
   Check(ExpandLineBreaks(text).size() <= text.size());
-  StrToIntDef(text, 0);
+  numbers::StrToIntDef(text, 0);
 
   // Compose from pieces of the input and read back.
   size_t cut1 = size / 3, cut2 = 2 * size / 3;
