@@ -287,6 +287,24 @@ int CompareText(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
+std::string StageObject(const RemovalStage& stage, std::string_view line) {
+  switch (stage.rule) {
+    case KeyRule::LastEquals: return EntryPath(line);
+    case KeyRule::FirstEquals: return EntryName(line);
+    case KeyRule::Value: return EntryValue(line);
+    case KeyRule::None: break;
+  }
+  return std::string();
+}
+
+std::vector<std::string> StageObjects(const RemovalStage& stage, const std::vector<std::string>& lines) {
+  if (stage.deepestFirst) return DeepestFirst(lines);
+  std::vector<std::string> objects;
+  objects.reserve(lines.size());
+  for (const std::string& line : lines) objects.push_back(StageObject(stage, line));
+  return objects;
+}
+
 std::vector<std::string> DeepestFirst(const std::vector<std::string>& lines) {
   std::vector<std::string> paths;
   paths.reserve(lines.size());

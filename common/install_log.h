@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/text_numbers.h"
+
 namespace installlog {
 
 // ---- Section names ------------------------------------------------------
@@ -33,7 +35,6 @@ inline constexpr std::string_view kLogFileName = "install.log";
 inline constexpr std::string_view kDefaultTitleFont = "Arial,14,0,B";
 inline constexpr int kCyrillicCharset = 204;
 inline constexpr int kDefaultCharset = 1;
-inline constexpr int kTextCount = 23;
 
 // ---- Processing order ---------------------------------------------------
 
@@ -50,23 +51,33 @@ struct RemovalStage {
   KeyRule rule;
   bool deepestFirst;  // sorted, then taken from the last line to the first
   int statusText;     // number of the progress text, 0 when the stage shows none
+  bool endsProgressStep;  // the progress bar moves on after this stage
 };
 
-// The uninstaller's fixed order, whatever order the sections have in the file.
+// The uninstaller's fixed order, whatever order the sections have in the
+// file; the removal runs it stage by stage. The registry's values and keys
+// share one step of the progress bar, and the deletion of the log shares the
+// last one with the programs run after it: ten steps in all.
 inline constexpr std::array<RemovalStage, 12> kRemovalOrder{{
-    {kPreRunApp, KeyRule::Value, false, 0},
-    {kSharedFiles, KeyRule::LastEquals, false, 14},
-    {kShortcuts, KeyRule::LastEquals, false, 10},
-    {kAddIni, KeyRule::FirstEquals, false, 9},
-    {kRegFonts, KeyRule::FirstEquals, false, 13},
-    {kAddReg, KeyRule::FirstEquals, false, 7},
-    {kCreateKeys, KeyRule::LastEquals, true, 8},
-    {kRegServers, KeyRule::LastEquals, false, 12},
-    {kCopyFiles, KeyRule::LastEquals, false, 6},
-    {kCreateDirs, KeyRule::LastEquals, true, 11},
-    {{}, KeyRule::None, false, 0},
-    {kRunApp, KeyRule::Value, false, 0},
+    {kPreRunApp, KeyRule::Value, false, 0, true},
+    {kSharedFiles, KeyRule::LastEquals, false, IDS_CHECKING_SHARED, true},
+    {kShortcuts, KeyRule::LastEquals, false, IDS_REMOVING_SHORTCUTS, true},
+    {kAddIni, KeyRule::FirstEquals, false, IDS_REMOVING_INI, true},
+    {kRegFonts, KeyRule::FirstEquals, false, IDS_UNREGISTER_FONTS, true},
+    {kAddReg, KeyRule::FirstEquals, false, IDS_REMOVING_VALUES, false},
+    {kCreateKeys, KeyRule::LastEquals, true, IDS_REMOVING_KEYS, true},
+    {kRegServers, KeyRule::LastEquals, false, IDS_UNREGISTER_SERVERS, true},
+    {kCopyFiles, KeyRule::LastEquals, false, IDS_REMOVING_FILES, true},
+    {kCreateDirs, KeyRule::LastEquals, true, IDS_REMOVING_FOLDERS, true},
+    {{}, KeyRule::None, false, 0, false},
+    {kRunApp, KeyRule::Value, false, 0, true},
 }};
+
+// The object a line of the stage's section names, by the stage's rule: the
+// text before the last "=", before the first "=", or after the first "=".
+std::string StageObject(const RemovalStage& stage, std::string_view line);
+// The objects of a section's lines in the order the stage takes them.
+std::vector<std::string> StageObjects(const RemovalStage& stage, const std::vector<std::string>& lines);
 
 // ---- Composing (the setup program) --------------------------------------
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "common/install_log.h"
+#include "common/text_numbers.h"
 #include "uninstall/resources/resource_ids.h"
 #include "uninstall/shared_file_dialog.h"
 #include "uninstall/support/support.h"
@@ -81,7 +82,7 @@ void PaintBanner(HWND dialog) {
 void OnInitDialog(HWND dialog) {
   MainWindow = dialog;
   SetWindowTextA(dialog, kAppTitle);
-  SetDlgItemTextA(dialog, IDOK, MessageText(23).c_str());
+  SetDlgItemTextA(dialog, IDOK, MessageText(IDS_CLOSE).c_str());
   g_state.banner = BuildBanner(dialog, g_state.bannerFile);
   EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
   SetFocus(GetDlgItem(dialog, IDC_BANNER));
@@ -145,7 +146,7 @@ TBanner BuildBanner(HWND dialog, const std::string& bitmapFile) {
   win32::Selection withFont(memory, font.get());
   SetTextColor(memory, titleFont.colour);
   SetBkMode(memory, TRANSPARENT);
-  std::string title = MessageText(1);
+  std::string title = MessageText(IDS_TITLE);
   TextOutA(memory, 12, 10, title.c_str(), static_cast<int>(title.size()));
   return banner;
 }

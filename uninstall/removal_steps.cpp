@@ -13,7 +13,6 @@
 #include "uninstall/support/reg_path.h"
 #include "uninstall/support/support.h"
 
-using installlog::EntryName;
 using installlog::EntryPath;
 using installlog::EntryValue;
 
@@ -26,30 +25,18 @@ const char kSharedDllsKey[] = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersio
 const char kFontsKey9x[] = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Fonts\\";
 const char kFontsKeyNT[] = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\";
 
-// Status texts of the steps.
-enum : int {
-  kTextFinished = 5,
-  kTextFiles = 6,
-  kTextRegValues = 7,
-  kTextRegKeys = 8,
-  kTextIni = 9,
-  kTextShortcuts = 10,
-  kTextFolders = 11,
-  kTextComServers = 12,
-  kTextFonts = 13,
-  kTextSharedFiles = 14,
-};
+using installlog::RemovalStage;
 
 void LoadSection(RemovalContext& c, std::string_view name) {
   c.sectionLines.clear();
   IniReadSectionValues(c.logPath, name, c.sectionLines);
 }
 
-// Loads the section and, when it has lines, shows the step's status line.
-bool BeginStep(RemovalContext& c, std::string_view section, int statusText) {
-  LoadSection(c, section);
+// Loads the stage's section and, when it has lines, shows its status line.
+bool BeginStep(RemovalContext& c, const RemovalStage& stage) {
+  LoadSection(c, stage.section);
   if (c.sectionLines.empty()) return false;
-  c.ui->AddStatusLine(MessageText(statusText));
+  c.ui->AddStatusLine(MessageText(stage.statusText));
   return true;
 }
 
@@ -156,20 +143,21 @@ int RunLoggedProgram(RemovalContext& c, const std::string& record) {
   return result > 32 ? 0 : -1;
 }
 
-bool PreRunAppStep(RemovalContext& c) {
-  LoadSection(c, installlog::kPreRunApp);
-  std::vector<std::string> lines = c.sectionLines;
-  for (const std::string& line : lines) {
-    if (RunLoggedProgram(c, EntryValue(line)) != 0) return false;
+namespace {
+
+bool PreRunAppStep(RemovalContext& c, const RemovalStage& stage) {
+  LoadSection(c, stage.section);
+  for (const std::string& record : installlog::StageObjects(stage, c.sectionLines)) {
+    if (RunLoggedProgram(c, record) != 0) return false;
   }
   return true;
 }
 
-void SharedFilesStep(RemovalContext& c) {
+void SharedFilesStep(RemovalContext& c, const RemovalStage& stage) {
   c.keptSharedFiles.clear();
-  IniReadSectionValues(c.logPath, installlog::kSharedFiles, c.keptSharedFiles);
+  IniReadSectionValues(c.logPath, stage.section, c.keptSharedFiles);
   if (c.keptSharedFiles.empty()) return;
-  c.ui->AddStatusLine(MessageText(kTextSharedFiles));
+  c.ui->AddStatusLine(MessageText(stage.statusText));
   LoadSection(c, installlog::kCopyFiles);
   const removal::PathSet installed = removal::EntryPathSet(c.sectionLines);
   int answer = 0;
@@ -177,7 +165,7 @@ void SharedFilesStep(RemovalContext& c) {
   // so that the file step deletes it.
   std::vector<std::string> kept;
   for (std::string& line : c.keptSharedFiles) {
-    std::string path = EntryPath(line);
+    std::string path = installlog::StageObject(stage, line);
     if (path.empty() || !installed.Contains(path)) {
       kept.push_back(std::move(line));
       continue;
@@ -205,10 +193,9 @@ void SharedFilesStep(RemovalContext& c) {
   EndStep(c);
 }
 
-void ShortcutsStep(RemovalContext& c) {
-  if (!BeginStep(c, installlog::kShortcuts, kTextShortcuts)) return;
-  for (const std::string& line : c.sectionLines) {
-    std::string path = EntryPath(line);
+void ShortcutsStep(RemovalContext& c, const RemovalStage& stage) {
+  if (!BeginStep(c, stage)) return;
+  for (const std::string& path : installlog::StageObjects(stage, c.sectionLines)) {
     if (!removal::IsRemovablePath(path) || removal::HasWildcards(path)) continue;
     std::optional<pathid::FileTarget> shortcut = c.paths.File(path);
     if (!shortcut || shortcut->mask) continue;
@@ -218,10 +205,10 @@ void ShortcutsStep(RemovalContext& c) {
   EndStep(c);
 }
 
-void IniStep(RemovalContext& c) {
-  if (!BeginStep(c, installlog::kAddIni, kTextIni)) return;
-  for (const std::string& line : c.sectionLines) {
-    installlog::IniEntryRecord entry = installlog::ParseIniEntryRecord(EntryName(line));
+void IniStep(RemovalContext& c, const RemovalStage& stage) {
+  if (!BeginStep(c, stage)) return;
+  for (const std::string& name : installlog::StageObjects(stage, c.sectionLines)) {
+    installlog::IniEntryRecord entry = installlog::ParseIniEntryRecord(name);
     if (entry.file.empty() || entry.section.empty() || entry.entry.empty()) continue;
     Guarded([&] { IniDeleteKey(entry.file, entry.section, entry.entry); });
   }
@@ -229,8 +216,8 @@ void IniStep(RemovalContext& c) {
   EndStep(c);
 }
 
-void FontsStep(RemovalContext& c) {
-  if (!BeginStep(c, installlog::kRegFonts, kTextFonts)) return;
+void FontsStep(RemovalContext& c, const RemovalStage& stage) {
+  if (!BeginStep(c, stage)) return;
   const char* fontsKey = IsWindows9x() ? kFontsKey9x : kFontsKeyNT;
   const std::string fontsFolder = pathid::FontsFolder();
   const removal::PathSet kept = removal::KeptSharedFileSet(c.keptSharedFiles);
@@ -241,7 +228,7 @@ void FontsStep(RemovalContext& c) {
     if (!InstalledFile(c, installed, removal::FontFilePath(file, fontsFolder))) continue;
     // The system knows the font by the name it was added with.
     RemoveFontResourceA(file.c_str());
-    std::string name = EntryName(line);
+    std::string name = installlog::StageObject(stage, line);
     if (!name.empty()) RegPathDeleteValue(fontsKey, name);
     // A hung window elsewhere must not stop the removal for good.
     DWORD_PTR ignored = 0;
@@ -250,40 +237,42 @@ void FontsStep(RemovalContext& c) {
   EndStep(c);
 }
 
-void RegistryStep(RemovalContext& c) {
-  if (BeginStep(c, installlog::kAddReg, kTextRegValues)) {
-    for (const std::string& line : c.sectionLines) {
-      installlog::RegValuePath value = installlog::SplitRegValuePath(EntryName(line));
-      // A record without a key would name a value of a root key.
-      if (installlog::SplitRegistryPath(value.keyPath).subKey.empty()) continue;
-      RegPathDeleteValue(value.keyPath, value.valueName);
-    }
-    EndStep(c);
+void RegistryValuesStep(RemovalContext& c, const RemovalStage& stage) {
+  if (!BeginStep(c, stage)) return;
+  for (const std::string& name : installlog::StageObjects(stage, c.sectionLines)) {
+    installlog::RegValuePath value = installlog::SplitRegValuePath(name);
+    // A record without a key would name a value of a root key.
+    if (installlog::SplitRegistryPath(value.keyPath).subKey.empty()) continue;
+    RegPathDeleteValue(value.keyPath, value.valueName);
   }
-  if (BeginStep(c, installlog::kCreateKeys, kTextRegKeys)) {
-    // Earlier setup programs listed every key a registry file wrote into,
-    // keys that existed before the installation among them; a shared key
-    // keeps its other values, a key with unlisted subkeys keeps them.
-    for (const std::string& path : installlog::DeepestFirst(c.sectionLines)) {
-      if (regpath::IsProtectedKey(path)) continue;
-      RegPathDeleteKey(path, false);
-    }
-    EndStep(c);
-  }
+  EndStep(c);
 }
 
-void ComServersStep(RemovalContext& c) {
-  if (!BeginStep(c, installlog::kRegServers, kTextComServers)) return;
+void RegistryKeysStep(RemovalContext& c, const RemovalStage& stage) {
+  if (!BeginStep(c, stage)) return;
+  // Earlier setup programs listed every key a registry file wrote into,
+  // keys that existed before the installation among them; a shared key
+  // keeps its other values, a key with unlisted subkeys keeps them.
+  for (const std::string& path : installlog::StageObjects(stage, c.sectionLines)) {
+    if (regpath::IsProtectedKey(path)) continue;
+    RegPathDeleteKey(path, false);
+  }
+  EndStep(c);
+}
+
+void ComServersStep(RemovalContext& c, const RemovalStage& stage) {
+  if (!BeginStep(c, stage)) return;
   const removal::PathSet kept = removal::KeptSharedFileSet(c.keptSharedFiles);
   InstalledFiles installed(c);
-  for (const std::string& line : c.sectionLines) {
-    std::string path = EntryPath(line);
+  for (const std::string& path : installlog::StageObjects(stage, c.sectionLines)) {
     if (kept.Contains(path)) continue;
     std::optional<std::string> server = InstalledFile(c, installed, path);
     if (server) UnregisterComServer(*server);
   }
   EndStep(c);
 }
+
+}  // namespace
 
 void DeleteFilesByMask(RemovalContext& c, const std::string& path) {
   if (!removal::IsRemovablePath(path)) return;
@@ -315,11 +304,12 @@ void DeleteFilesByMask(RemovalContext& c, const std::string& path) {
   FindMatchClose(match);
 }
 
-void FilesStep(RemovalContext& c) {
-  if (!BeginStep(c, installlog::kCopyFiles, kTextFiles)) return;
+namespace {
+
+void FilesStep(RemovalContext& c, const RemovalStage& stage) {
+  if (!BeginStep(c, stage)) return;
   const removal::PathSet kept = removal::KeptSharedFileSet(c.keptSharedFiles);
-  for (const std::string& line : c.sectionLines) {
-    std::string path = EntryPath(line);
+  for (const std::string& path : installlog::StageObjects(stage, c.sectionLines)) {
     if (kept.Contains(path)) continue;
     DeleteFilesByMask(c, path);
     if (ansi::SameText(removal::FileExtension(path), ".hlp")) {
@@ -330,12 +320,12 @@ void FilesStep(RemovalContext& c) {
   EndStep(c);
 }
 
-void FoldersStep(RemovalContext& c) {
-  if (!BeginStep(c, installlog::kCreateDirs, kTextFolders)) return;
+void FoldersStep(RemovalContext& c, const RemovalStage& stage) {
+  if (!BeginStep(c, stage)) return;
   // The log itself would keep the install folder from becoming empty.
   DeleteFileForce(c.logPath);
   const std::optional<std::string> programFolder = ProgramFolder(c);
-  for (const std::string& path : installlog::DeepestFirst(c.sectionLines)) {
+  for (const std::string& path : installlog::StageObjects(stage, c.sectionLines)) {
     if (!removal::IsRemovablePath(path) || removal::HasWildcards(path)) continue;
     std::optional<std::vector<pathid::Place>> chain = c.paths.FolderChain(path);
     if (!chain || !c.folderRules.MayRemove(*chain)) continue;
@@ -355,27 +345,44 @@ void FoldersStep(RemovalContext& c) {
   EndStep(c);
 }
 
-void RunAppStep(RemovalContext& c) {
-  LoadSection(c, installlog::kRunApp);
-  std::vector<std::string> lines = c.sectionLines;
-  for (const std::string& line : lines) RunLoggedProgram(c, EntryValue(line));
+void RunAppStep(RemovalContext& c, const RemovalStage& stage) {
+  LoadSection(c, stage.section);
+  for (const std::string& record : installlog::StageObjects(stage, c.sectionLines)) RunLoggedProgram(c, record);
 }
+
+using Step = void (*)(RemovalContext&, const RemovalStage&);
+
+// The step that acts on each section of the table.
+Step StepOf(std::string_view section) {
+  static constexpr std::pair<std::string_view, Step> kSteps[] = {
+      {installlog::kSharedFiles, SharedFilesStep}, {installlog::kShortcuts, ShortcutsStep},
+      {installlog::kAddIni, IniStep},              {installlog::kRegFonts, FontsStep},
+      {installlog::kAddReg, RegistryValuesStep},   {installlog::kCreateKeys, RegistryKeysStep},
+      {installlog::kRegServers, ComServersStep},   {installlog::kCopyFiles, FilesStep},
+      {installlog::kCreateDirs, FoldersStep},      {installlog::kRunApp, RunAppStep},
+  };
+  for (const auto& [name, step] : kSteps) {
+    if (name == section) return step;
+  }
+  return nullptr;
+}
+
+}  // namespace
 
 void RunRemoval(RemovalContext& c) {
   c.ui->SetProgressRange(10);
-  if (PreRunAppStep(c)) {
-    c.ui->StepProgress();
-    using Step = void (*)(RemovalContext&);
-    static constexpr Step kSteps[] = {SharedFilesStep, ShortcutsStep, IniStep,  FontsStep,
-                                      RegistryStep,    ComServersStep, FilesStep, FoldersStep};
-    for (Step step : kSteps) {
-      Guarded([&] { step(c); });
-      c.ui->StepProgress();
+  bool stopped = false;
+  for (const RemovalStage& stage : installlog::kRemovalOrder) {
+    if (stage.section == installlog::kPreRunApp) {
+      stopped = !PreRunAppStep(c, stage);
+      if (stopped) break;
+    } else if (stage.section.empty()) {
+      DeleteFileForce(c.logPath);
+    } else if (Step step = StepOf(stage.section)) {
+      Guarded([&] { step(c, stage); });
     }
-    DeleteFileForce(c.logPath);
-    Guarded([&] { RunAppStep(c); });
-    c.ui->StepProgress();
-    c.ui->AddStatusLine(MessageText(kTextFinished));
+    if (stage.endsProgressStep) c.ui->StepProgress();
   }
+  if (!stopped) c.ui->AddStatusLine(MessageText(IDS_FINISHED));
   c.ui->EnableClose();
 }

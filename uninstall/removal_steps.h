@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/install_log.h"
 #include "uninstall/support/path_identity.h"
 
 // What the steps need from the window that shows their progress.
@@ -38,20 +39,9 @@ struct RemovalContext {
   std::vector<std::string> foldersAboveProgram;
 };
 
-// The whole removal as the removal thread runs it.
+// The whole removal as the removal thread runs it: the stages of the log's
+// fixed order (installlog::kRemovalOrder) one after the other.
 void RunRemoval(RemovalContext& context);
-
-// The steps one by one, for tests. Each loads its own section.
-bool PreRunAppStep(RemovalContext& context);  // false: a program stopped the removal
-void SharedFilesStep(RemovalContext& context);
-void ShortcutsStep(RemovalContext& context);
-void IniStep(RemovalContext& context);
-void FontsStep(RemovalContext& context);
-void RegistryStep(RemovalContext& context);
-void ComServersStep(RemovalContext& context);
-void FilesStep(RemovalContext& context);
-void FoldersStep(RemovalContext& context);
-void RunAppStep(RemovalContext& context);
 
 // Starts the program of a PreRunApp or RunApp record; 0 when its file does not exist.
 int RunLoggedProgram(RemovalContext& context, const std::string& record);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/process.h"
+#include "common/text_numbers.h"
 #include "common/win32_handles.h"
 #include "uninstall/main_dialog.h"
 #include "uninstall/removal_steps.h"
@@ -61,10 +62,10 @@ void RunUninstaller(HINSTANCE instance) {
   LogPath = argument.empty() ? programFolder + "install.log" : argument;
   DWORD attributes = GetFileAttributesA(LogPath.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    ShowError(FormatPath(MessageText(3), LogPath));
+    ShowError(FormatPath(MessageText(IDS_LOG_NOT_FOUND), LogPath));
     return;
   }
-  if (AskQuestion(MessageText(4)) != IDYES) return;
+  if (AskQuestion(MessageText(IDS_CONFIRM)) != IDYES) return;
 
   g_context.logPath = LogPath;
   g_context.protectedFolders = SystemProtectedFolders();

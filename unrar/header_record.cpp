@@ -47,12 +47,12 @@ std::string WindowsName(const std::string& utf8) {
 
 }  // namespace
 
-void FillHeaderData(const Member& m, const std::string& volume_name, RARHeaderData& out) {
+// The fields both records share, apart from the sizes.
+template <class Record>
+void FillCommon(const Member& m, const std::string& volume_name, const std::string& oem_name, Record& out) {
   CopyText(volume_name, out.ArcName, sizeof out.ArcName);
-  CopyText(OemFromUtf8(WindowsName(m.name)), out.FileName, sizeof out.FileName);
+  CopyText(oem_name, out.FileName, sizeof out.FileName);
   out.Flags = Flags(m);
-  out.PackSize = static_cast<unsigned>(std::min<uint64_t>(m.pack_size, 0xFFFFFFFFu));
-  out.UnpSize = static_cast<unsigned>(std::min<uint64_t>(m.unp_size, 0xFFFFFFFFu));
   out.HostOS = m.host_os;
   out.FileCRC = m.crc;
   out.FileTime = m.dos_time;
@@ -63,26 +63,22 @@ void FillHeaderData(const Member& m, const std::string& volume_name, RARHeaderDa
   out.CmtState = 0;
 }
 
+void FillHeaderData(const Member& m, const std::string& volume_name, RARHeaderData& out) {
+  FillCommon(m, volume_name, OemFromUtf8(WindowsName(m.name)), out);
+  out.PackSize = static_cast<unsigned>(std::min<uint64_t>(m.pack_size, 0xFFFFFFFFu));
+  out.UnpSize = static_cast<unsigned>(std::min<uint64_t>(m.unp_size, 0xFFFFFFFFu));
+}
+
 void FillHeaderDataEx(const Member& m, const std::string& volume_name, RARHeaderDataEx& out) {
-  CopyText(volume_name, out.ArcName, sizeof out.ArcName);
+  const std::string name = WindowsName(m.name);
+  FillCommon(m, volume_name, OemFromUtf8(name), out);
   // The archive name is in the caller's code page, which only the platform knows.
   std::memset(out.ArcNameW, 0, sizeof out.ArcNameW);
-  const std::string name = WindowsName(m.name);
-  CopyText(OemFromUtf8(name), out.FileName, sizeof out.FileName);
   CopyWide(name, out.FileNameW, sizeof out.FileNameW / sizeof *out.FileNameW);
-  out.Flags = Flags(m);
   out.PackSize = static_cast<unsigned>(m.pack_size);
   out.PackSizeHigh = static_cast<unsigned>(m.pack_size >> 32);
   out.UnpSize = static_cast<unsigned>(m.unp_size);
   out.UnpSizeHigh = static_cast<unsigned>(m.unp_size >> 32);
-  out.HostOS = m.host_os;
-  out.FileCRC = m.crc;
-  out.FileTime = m.dos_time;
-  out.UnpVer = m.unp_ver;
-  out.Method = m.method;
-  out.FileAttr = m.attributes;
-  out.CmtSize = 0;
-  out.CmtState = 0;
 }
 
 void CopyComment(const std::string& text, char* buffer, unsigned buffer_size, unsigned& size,

@@ -37,6 +37,25 @@ uint32_t DosTime(const rar::Member& m) {
   return (static_cast<uint32_t>(date) << 16) | time;
 }
 
+// Reads the next header and fills the caller's record of either kind; no
+// exception may cross into the caller.
+template <class Record, class Fill>
+int ReadHeaderInto(HANDLE h, Record* header, Fill fill) {
+  if (!h || !header) return rar::kUnknown;
+  try {
+    rar::Member m;
+    int r = FromHandle(h)->archive.ReadHeader(m);
+    if (r != rar::kSuccess) return r;
+    fill(m);
+    header->FileTime = DosTime(m);
+    return rar::kSuccess;
+  } catch (const std::bad_alloc&) {
+    return rar::kNoMemory;
+  } catch (...) {
+    return rar::kUnknown;
+  }
+}
+
 }  // namespace
 
 extern "C" {
@@ -72,37 +91,17 @@ int __stdcall RARCloseArchive(HANDLE h) {
 }
 
 int __stdcall RARReadHeader(HANDLE h, RARHeaderData* header) {
-  if (!h || !header) return rar::kUnknown;
-  try {
-    rar::Member m;
-    int r = FromHandle(h)->archive.ReadHeader(m);
-    if (r != rar::kSuccess) return r;
+  return ReadHeaderInto(h, header, [&](const rar::Member& m) {
     rar::FillHeaderData(m, FromHandle(h)->archive.VolumeName(), *header);
-    header->FileTime = DosTime(m);
-    return rar::kSuccess;
-  } catch (const std::bad_alloc&) {
-    return rar::kNoMemory;
-  } catch (...) {
-    return rar::kUnknown;
-  }
+  });
 }
 
 int __stdcall RARReadHeaderEx(HANDLE h, RARHeaderDataEx* header) {
-  if (!h || !header) return rar::kUnknown;
-  try {
-    rar::Member m;
-    int r = FromHandle(h)->archive.ReadHeader(m);
-    if (r != rar::kSuccess) return r;
+  return ReadHeaderInto(h, header, [&](const rar::Member& m) {
     rar::FillHeaderDataEx(m, FromHandle(h)->archive.VolumeName(), *header);
     MultiByteToWideChar(CP_ACP, 0, header->ArcName, -1, header->ArcNameW,
                         static_cast<int>(sizeof header->ArcNameW / sizeof *header->ArcNameW) - 1);
-    header->FileTime = DosTime(m);
-    return rar::kSuccess;
-  } catch (const std::bad_alloc&) {
-    return rar::kNoMemory;
-  } catch (...) {
-    return rar::kUnknown;
-  }
+  });
 }
 
 int __stdcall RARProcessFile(HANDLE h, int operation, char* dest_path, char* dest_name) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "setup/extraction/extraction_progress.h"
 #include "unrar/unrar_api.h"
 
 struct TComment {
@@ -32,7 +33,7 @@ using TReqPassword = std::function<void(TRAR* Sender, RARHeaderData& eFile, std:
 class TRAR {
  public:
   // The component's own code: the library is missing or incomplete.
-  static constexpr int kErrorNotLoaded = 50;
+  static constexpr int kErrorNotLoaded = extraction::kLibraryNotLoaded;
 
   // libraryName exists for tests; the program always uses the default.
   explicit TRAR(void* Owner = nullptr, const char* libraryName = "UnRAR.dll");

@@ -7,6 +7,7 @@
 
 #include "common/ansi.h"
 #include "common/win32_handles.h"
+#include "unrar/rar_codes.h"
 
 namespace {
 
@@ -90,7 +91,10 @@ class CurrentComponent {
 // The member codes after which the library has moved past the member, so
 // the next one can be extracted: bad data, a kind of member it refuses (a
 // link, an unknown method), a file it cannot create, a missing password.
-bool MemberOnlyFailure(int code) { return code == 12 || code == 14 || code == 16 || code == 22; }
+bool MemberOnlyFailure(int code) {
+  return code == rar::kBadData || code == rar::kUnknownFormat || code == rar::kCreateError ||
+         code == rar::kMissingPassword;
+}
 
 void CopyCut(const char* from, char* to, size_t size) {
   const size_t n = strnlen(from, size - 1);
@@ -158,7 +162,7 @@ int TRAR::ReadHeader(HANDLE archive, RARHeaderData& header) {
   record.ex.CmtBuf = header.CmtBuf;
   record.ex.CmtBufSize = header.CmtBufSize;
   const int read = library_->ReadHeaderEx(archive, &record.ex);
-  if (read != 0) return read;
+  if (read != rar::kSuccess) return read;
   const RARHeaderDataEx& ex = record.ex;
   CopyCut(ex.ArcName, header.ArcName, sizeof header.ArcName);
   CopyCut(ex.FileName, header.FileName, sizeof header.FileName);
@@ -193,8 +197,8 @@ bool TRAR::Extract() {
     return false;
   }
   if (ArchiveName.empty()) {
-    endCode_ = 13;
-    RaiseError(13);
+    endCode_ = rar::kBadArchive;
+    RaiseError(rar::kBadArchive);
     return false;
   }
   bool result = true;
@@ -203,7 +207,7 @@ bool TRAR::Extract() {
 
   RAROpenArchiveData open{};
   open.ArcName = ArchiveName.data();
-  open.OpenMode = 1;
+  open.OpenMode = rar::kModeExtract;
   open.CmtBuf = comment_->CmtBuf;
   open.CmtBufSize = kCommentBufferSize;
   ArchiveHandle archive(lib.Open(&open), lib.Close);
@@ -211,7 +215,7 @@ bool TRAR::Extract() {
   std::string destination = TargetDir;
   char* destPath = destination.empty() ? nullptr : destination.data();
 
-  if (open.OpenResult != 0) {
+  if (open.OpenResult != rar::kSuccess) {
     endCode_ = static_cast<int>(open.OpenResult);
     RaiseError(endCode_);
     return false;
@@ -227,10 +231,10 @@ bool TRAR::Extract() {
     pending_ = nullptr;
     const int read = ReadHeader(archive.get(), header);  // may ask for a volume
     if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
-    if (read != 0) {
-      if (read == 12) RaiseError(12);
+    if (read != rar::kSuccess) {
+      if (read == rar::kBadData) RaiseError(rar::kBadData);
       // The end of the archive is the normal way out; anything else cut it short.
-      if (read != 10) endCode_ = read;
+      if (read != rar::kEndArchive) endCode_ = read;
       return result;
     }
     const std::string name(header.FileName, strnlen(header.FileName, sizeof header.FileName));
@@ -239,8 +243,8 @@ bool TRAR::Extract() {
       return result;
     }
     if (!filesToExtract_.empty() && !Listed(name)) {
-      const int skipped = Process(archive.get(), 0, nullptr);
-      if (skipped != 0) {
+      const int skipped = Process(archive.get(), rar::kSkip, nullptr);
+      if (skipped != rar::kSuccess) {
         endCode_ = skipped;
         RaiseError(skipped);
         return false;
@@ -254,9 +258,9 @@ bool TRAR::Extract() {
       OnReqPassword(this, header, password);
       if (!password.empty()) lib.SetPassword(archive.get(), password.data());
     }
-    const int code = Process(archive.get(), 2, destPath);
-    if (OnExtract) OnExtract(this, header, code == 0);
-    if (code != 0) {
+    const int code = Process(archive.get(), rar::kExtract, destPath);
+    if (OnExtract) OnExtract(this, header, code == rar::kSuccess);
+    if (code != rar::kSuccess) {
       result = false;
       RaiseError(code);
       if (!MemberOnlyFailure(code)) {

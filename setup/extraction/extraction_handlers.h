@@ -15,10 +15,10 @@ class TIniFile32;
 class TExtractionView {
  public:
   virtual ~TExtractionView() = default;
-  virtual void SetCurrentFile(const std::string& ansiName) = 0;  // L_curent_file
-  virtual void SetCurrentBar(int min, int max, int position) = 0;  // PB_curent
-  virtual void SetCurrentPosition(int position) = 0;               // PB_curent
-  virtual void SetTotalPosition(int position) = 0;                 // PB_total
+  virtual void SetCurrentFile(const std::string& ansiName) = 0;   // the member being extracted
+  virtual void SetCurrentBar(int min, int max, int position) = 0;  // the member's bytes
+  virtual void SetCurrentPosition(int position) = 0;               // bytes of the member so far
+  virtual void SetTotalPosition(int position) = 0;                 // overall progress, 0..100
   virtual void ProcessMessages() = 0;
   // A message box with OK and Cancel; true for OK.
   virtual bool AskContinue(const std::string& text, const std::string& caption) = 0;

@@ -7,7 +7,11 @@
 
 namespace extraction {
 
-// PB_total's position after `done` of `total` members: done * 100 / total,
+// The archive component's own result: the extraction library is missing or
+// lacks an entry point.
+inline constexpr int kLibraryNotLoaded = 50;
+
+// The overall progress (0..100) after `done` of `total` members: done * 100 / total,
 // rounded to the nearest integer with halves to the even neighbour, kept
 // within 0..100. With no total the bar keeps `current`.
 int TotalPercent(int32_t done, int32_t total, int current);

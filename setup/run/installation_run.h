@@ -14,15 +14,15 @@ class TRunWindow {
  public:
   virtual ~TRunWindow() = default;
   // The user's choices.
-  virtual std::string InstallFolderText() = 0;     // Edit_path
-  virtual std::vector<bool> CheckedPackages() = 0;  // CL, item N is package N
-  virtual bool RussianChosen() = 0;                 // RB_RUS
-  virtual bool DesktopShortcuts() = 0;              // CB_desktop
-  virtual bool ProgramShortcuts() = 0;              // CB_Program
+  virtual std::string InstallFolderText() = 0;      // the install folder as typed
+  virtual std::vector<bool> CheckedPackages() = 0;  // whether package N is to be installed
+  virtual bool RussianChosen() = 0;                 // Russian rather than English
+  virtual bool DesktopShortcuts() = 0;              // shortcuts on the desktop
+  virtual bool ProgramShortcuts() = 0;              // shortcuts in the program group
   // The progress page.
-  virtual void SetHeader(const std::string& text) = 0;  // LInfo
-  virtual void ResetTotalProgress() = 0;                // PB_total 0 of 100
-  virtual void CompleteTotalProgress() = 0;             // PB_total at 100
+  virtual void SetHeader(const std::string& text) = 0;  // the title above the page
+  virtual void ResetTotalProgress() = 0;                // overall progress at 0 of 100
+  virtual void CompleteTotalProgress() = 0;             // overall progress at 100
   // A message box with OK and Cancel; true for OK.
   virtual bool AskOkCancel(const std::string& text, const std::string& caption) = 0;
   // A warning with OK only.

@@ -1,8 +1,10 @@
 #include "setup/run/run_plan.h"
 
 #include "common/ansi.h"
+#include "setup/extraction/extraction_progress.h"
 #include "setup/run/macros.h"
 #include "setup/run/setup_description.h"
+#include "unrar/rar_codes.h"
 
 std::string InstallDirFrom(const std::string& editText) {
   if (ansi::Trim(editText).empty()) return {};
@@ -62,16 +64,16 @@ std::vector<std::string> ReadDelFiles(const TIniFile32& ini, const std::string& 
 std::string ArchiveCutShortText(const std::string& archive, const std::string& package, int code) {
   std::string reason;
   switch (code) {
-    case 11: reason = "недостаточно памяти"; break;
-    case 12:
-    case 13: reason = "архив повреждён"; break;
-    case 14: reason = "неизвестный формат архива"; break;
-    case 15: reason = "архив или его следующий том не найден"; break;
-    case 17:
-    case 19: reason = "ошибка записи на диск"; break;
-    case 18: reason = "ошибка чтения"; break;
-    case 22: reason = "архив защищён паролем"; break;
-    case 50: reason = "не найдена библиотека UnRAR.dll"; break;
+    case rar::kNoMemory: reason = "недостаточно памяти"; break;
+    case rar::kBadData:
+    case rar::kBadArchive: reason = "архив повреждён"; break;
+    case rar::kUnknownFormat: reason = "неизвестный формат архива"; break;
+    case rar::kOpenError: reason = "архив или его следующий том не найден"; break;
+    case rar::kCloseError:
+    case rar::kWriteError: reason = "ошибка записи на диск"; break;
+    case rar::kReadError: reason = "ошибка чтения"; break;
+    case rar::kMissingPassword: reason = "архив защищён паролем"; break;
+    case extraction::kLibraryNotLoaded: reason = "не найдена библиотека UnRAR.dll"; break;
     default: reason = "код ошибки " + std::to_string(code); break;
   }
   return "Архив " + archive + " не удалось распаковать до конца: " + reason + ".\nКомпонент \"" + package +

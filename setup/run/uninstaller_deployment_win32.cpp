@@ -78,7 +78,7 @@ TDeployment DeployUninstaller(const TInst& inst, const std::string& installDir, 
 void WriteUninstallerTexts(const TInst& inst, TIniFile32& log) {
   WriteRecord(log, installlog::CharsetRecord(installlog::kCyrillicCharset));
   const auto texts = UninstallerTexts(inst.ProgramName);
-  for (int i = 0; i < kUninstallerTextCount; ++i) {
+  for (int i = 0; i < IDS_COUNT; ++i) {
     WriteRecord(log, installlog::StringRecord(i + 1, texts[static_cast<size_t>(i)]));
   }
 }

@@ -1,6 +1,6 @@
 #include "setup/run/uninstaller_texts.h"
 
-std::array<std::string, kUninstallerTextCount> UninstallerTexts(std::string_view programName) {
+std::array<std::string, IDS_COUNT> UninstallerTexts(std::string_view programName) {
   const std::string name(programName);
   return {
       "Удаление " + name,

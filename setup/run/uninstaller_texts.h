@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
-inline constexpr int kUninstallerTextCount = 23;
+#include "common/text_numbers.h"
 
 // Texts 1 to 23 (index 0 is text 1), with the product name spliced into 1, 4 and 5.
-std::array<std::string, kUninstallerTextCount> UninstallerTexts(std::string_view programName);
+std::array<std::string, IDS_COUNT> UninstallerTexts(std::string_view programName);
 
 // Where the uninstaller and its shortcut go, and the key that registers it.
 std::string UninstallerPath(std::string_view installDir);

@@ -11,7 +11,7 @@ constexpr int ID_BUTTON7 = 1121;              // Next on the install-type page
 constexpr int ID_BUTTON11 = 1130;             // Back on the component page
 constexpr int ID_B_CANCEL_PROGRESS = 1172;    // Cancel, later OK, on the progress page
 
-constexpr int ID_LWELLCOME = 1201;
+constexpr int ID_LWELCOME = 1201;
 constexpr int ID_LDIR = 1202;
 constexpr int ID_EDIT_PATH = 1203;
 constexpr int ID_BUTTON1 = 1204;
@@ -28,7 +28,7 @@ constexpr int ID_CB_DESKTOP = 1214;
 constexpr int ID_CB_PROGRAM = 1215;
 constexpr int ID_LSTART = 1216;
 constexpr int ID_LPROGRESS = 1217;
-constexpr int ID_L_CURENT_FILE = 1218;
+constexpr int ID_L_CURRENT_FILE = 1218;
 constexpr int ID_PB_CURENT = 1219;
 constexpr int ID_PB_TOTAL = 1220;
 constexpr int ID_PANEL2 = 1221;

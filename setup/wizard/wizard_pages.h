@@ -7,7 +7,7 @@
 
 struct TWizardFonts {
   HFONT Main;   // the window's font
-  HFONT Title;  // LInfo
+  HFONT Title;  // the title above the pages
   HFONT List;   // the component list
 };
 

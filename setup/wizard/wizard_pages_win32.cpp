@@ -87,7 +87,7 @@ void AddPageFrame(PageBuilder& b, TWizardControls& c, int page) {
 }
 
 void AddPageContents(PageBuilder& b, TWizardControls& c, const TWizardFonts& fonts) {
-  static constexpr int kTextIds[wizard::kPageCount] = {ID_LWELLCOME, ID_LDIR,        ID_LPAK_TYPE,
+  static constexpr int kTextIds[wizard::kPageCount] = {ID_LWELCOME, ID_LDIR,        ID_LPAK_TYPE,
                                                        ID_LPAK_SELECT, ID_LLANGUAGE, ID_LICON_TYPE,
                                                        ID_LSTART,    ID_LPROGRESS};
   static constexpr int kTextHeights[wizard::kPageCount] = {228, 130, 50, 60, 60, 60, 210, 100};
@@ -135,7 +135,7 @@ void AddPageContents(PageBuilder& b, TWizardControls& c, const TWizardFonts& fon
   p = c.TabSheet[wizard::kProgressPage];
   c.ProgressArea[0] = b.Group(p, "", 196, 116, 284, 120);
   c.ProgressArea[1] = b.Label(p, -1, 208, 132, 120, 14, "Текущий файл:");
-  c.L_curent_file = c.ProgressArea[2] = b.Label(p, ID_L_CURENT_FILE, 208, 148, 262, 14);
+  c.L_curent_file = c.ProgressArea[2] = b.Label(p, ID_L_CURRENT_FILE, 208, 148, 262, 14);
   c.PB_curent = c.ProgressArea[3] = b.Add(p, PROGRESS_CLASSA, "", 0, ID_PB_CURENT, 208, 166, 262, 16);
   c.ProgressArea[4] = b.Label(p, -1, 208, 192, 120, 14, "Всего файлов:");
   c.PB_total = c.ProgressArea[5] = b.Add(p, PROGRESS_CLASSA, "", 0, ID_PB_TOTAL, 208, 208, 262, 16);

@@ -20,10 +20,11 @@ std::string PageTitle(int page);
 
 namespace wizard_text {
 
-extern const char kFirstTitle[];        // LInfo before any page is entered
-extern const char kInstallingTitle[];   // LInfo while the run works
-extern const char kFinishedTitle[];     // LInfo after the run
-extern const char kIncompleteTitle[];   // LInfo after a run that could not install everything
+// The title above the pages:
+extern const char kFirstTitle[];        // before any page is entered
+extern const char kInstallingTitle[];   // while the run works
+extern const char kFinishedTitle[];     // after the run
+extern const char kIncompleteTitle[];   // after a run that could not install everything
 extern const char kConfirmCaption[];
 extern const char kConfirmCancel[];
 extern const char kWarningCaption[];

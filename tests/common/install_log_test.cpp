@@ -173,6 +173,20 @@ TEST(InstallLogOrder, FixedRemovalOrderIsATable) {
     EXPECT_EQ(s.deepestFirst, s.section == kCreateKeys || s.section == kCreateDirs);
   }
   EXPECT_EQ(texts, (std::set<int>{6, 7, 8, 9, 10, 11, 12, 13, 14}));
+  int progressSteps = 0;
+  for (const RemovalStage& s : kRemovalOrder) progressSteps += s.endsProgressStep ? 1 : 0;
+  EXPECT_EQ(progressSteps, 10);
+}
+
+TEST(InstallLogOrder, EachStageTakesItsObjectByItsRule) {
+  const RemovalStage& files = kRemovalOrder[8];
+  const RemovalStage& values = kRemovalOrder[5];
+  const RemovalStage& programs = kRemovalOrder[11];
+  EXPECT_EQ(StageObject(files, "C:\\App\\a=b.txt="), "C:\\App\\a=b.txt");
+  EXPECT_EQ(StageObject(values, "HKCU\\K\\'v'=x=y"), "HKCU\\K\\'v'");
+  EXPECT_EQ(StageObject(programs, "name=C:\\t.exe,/x"), "C:\\t.exe,/x");
+  EXPECT_EQ(StageObjects(kRemovalOrder[9], {"C:\\A\\=", "C:\\A\\b="}),
+            (std::vector<std::string>{"C:\\A\\b", "C:\\A\\"}));
 }
 
 TEST(InstallLogOrder, DeeperFoldersAndKeysComeFirst) {

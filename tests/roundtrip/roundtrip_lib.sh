@@ -99,7 +99,7 @@ install() {
   drive <<EOF2
 start "$(winpath "$WORK_DIR/dist/Sowell.exe")"
 wait-window "$N Setup" 20000
-expect $ID_LWELLCOME visible
+expect $ID_LWELCOME visible
 click "Далее >"
 expect $ID_LDIR visible
 type $ID_EDIT_PATH "$APP_WIN"

@@ -23,7 +23,7 @@ rm "$WORK_DIR/setup.ini"
 drive <<EOF2
 start "$exe"
 wait-window " Setup" 20000
-expect $ID_LWELLCOME visible
+expect $ID_LWELCOME visible
 expect-text $ID_EDIT_PATH ""
 expect-count $ID_CL 0
 # Enter presses the page's default button, Next; Escape is Cancel.

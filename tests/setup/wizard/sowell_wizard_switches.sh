@@ -146,7 +146,7 @@ INI
 drive <<EOF2
 start "$exe"
 wait-window "Тест Setup" 20000
-expect $ID_LWELLCOME visible
+expect $ID_LWELCOME visible
 click "Далее >"
 wait-msgbox "Внимание!" "Не указан каталог установки.\nУстановка невозможна, программа установки будет закрыта."
 answer ok

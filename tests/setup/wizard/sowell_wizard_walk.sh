@@ -44,10 +44,10 @@ wait-window "$N Setup" 20000
 expect-caption "$N Setup"
 
 # Welcome page; every page's text is filled when the window opens.
-expect $ID_LWELLCOME visible
+expect $ID_LWELCOME visible
 expect "< Назад" hidden
 expect-text $ID_LINFO "Добро Пожаловать!"
-expect-text $ID_LWELLCOME "$P0"
+expect-text $ID_LWELCOME "$P0"
 expect-text $ID_LDIR "$P1"
 expect-text $ID_LPAK_TYPE "$P2"
 expect-text $ID_LPAK_SELECT "$P3"
@@ -61,7 +61,7 @@ expect $ID_PANEL2 hidden
 # Install folder: InstallPath and InstallFolder joined; a blank field is refused.
 click "Далее >"
 expect $ID_LDIR visible
-expect $ID_LWELLCOME hidden
+expect $ID_LWELCOME hidden
 expect-text $ID_LINFO "Выбор каталога установки"
 expect-text $ID_EDIT_PATH "C:\Program Files\Notebook"
 type $ID_EDIT_PATH "   "

@@ -1,5 +1,7 @@
-// Numbers of the uninstaller's replaceable texts (string table and the log's
-// "Strings" section).
+// Numbers of the uninstaller's 23 replaceable texts: its string table, the
+// keys of the log's [Strings] section that the setup program writes, and every
+// place that shows one. Plain definitions, so that the resource compiler
+// reads them too.
 #pragma once
 
 #define IDS_TITLE 1
@@ -25,3 +27,5 @@
 #define IDS_NO 21
 #define IDS_NO_TO_ALL 22
 #define IDS_CLOSE 23
+
+#define IDS_COUNT 23
