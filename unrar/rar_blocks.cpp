@@ -225,6 +225,7 @@ int ParseRar4File(const unsigned char* h, size_t size, uint16_t flags, Block& ou
     m.is_dir = true;
   }
   m.stored = m.method == 0x30;
+  if (!m.is_dir) m.dictionary = uint64_t{64 * 1024} << ((flags >> 5) & 7);
   m.name = Rar4Name(raw, flags, !m.host_windows);
   return kSuccess;
 }
@@ -307,6 +308,10 @@ void ReadExtraArea(Cursor c, Member& m) {
     if (!record.ok()) return;
     Cursor body(record.here(), record.remaining());
     if (type == 0x01) m.encrypted = true;
+    if (type == 0x02 && body.VInt() == 0 && body.ok() && body.remaining() >= 32) {
+      m.has_blake2 = true;  // hash kind 0: BLAKE2sp
+      for (unsigned char& b : m.blake2) b = body.U8();
+    }
     if (type == 0x03) ReadTimeRecord(body, m);
     if (type == 0x05) {
       // Hard links and file copies repeat an earlier member's data; links
@@ -347,7 +352,14 @@ int ParseRar5File(Cursor& c, size_t body_end, const unsigned char* extra, size_t
   if (!c.ok() || c.pos() > body_end) return kBadArchive;
   m.is_dir = file_flags & 0x0001;
   m.unp_size_known = !(file_flags & 0x0008);
-  m.unp_ver = static_cast<unsigned>(info & 0x3F);
+  // Algorithm 0 is the one introduced with unpack version 50; 1 the same with
+  // larger dictionaries (70). Anything else is reported as it stands.
+  const unsigned algorithm = static_cast<unsigned>(info & 0x3F);
+  m.unp_ver = algorithm == 0 ? 50 : algorithm == 1 ? 70 : algorithm;
+  if (!m.is_dir) {
+    const uint64_t base = uint64_t{128 * 1024} << ((info >> 10) & (algorithm == 0 ? 0x0F : 0x1F));
+    m.dictionary = algorithm == 0 ? base : base + base / 32 * ((info >> 15) & 0x1F);
+  }
   unsigned method = static_cast<unsigned>((info >> 7) & 7);
   m.method = 0x30 + method;
   m.stored = method == 0;

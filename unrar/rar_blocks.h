@@ -42,6 +42,11 @@ struct Member {
   bool split_before = false;
   bool split_after = false;
   bool stored = false;
+  // The sliding dictionary the member's data was packed with, in bytes.
+  uint64_t dictionary = 0;
+  // The BLAKE2sp hash of the unpacked data, when the header has one.
+  bool has_blake2 = false;
+  unsigned char blake2[32] = {};
 };
 
 enum class BlockType { kMain, kFile, kService, kEnd, kEncryption, kOther };
