@@ -5,7 +5,9 @@
 #include <functional>
 #include <optional>
 #include <stdexcept>
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 // A file that exists but cannot be read ("Cannot open file %s").
 class EFOpenError : public std::runtime_error {
@@ -39,6 +41,32 @@ std::optional<std::string> FullPathName(const std::string& path);
 // file then takes the old one's place in a single rename.
 // Throws EFCreateError when the file cannot be written.
 void ReplaceFileContents(const std::string& path, const std::string& bytes);
+
+// A file that grows by appended writes. Each write reaches the system before
+// Append returns, so it survives the program being killed; it is not flushed
+// to the disk, which a power loss may therefore leave cut short.
+class AppendFile {
+ public:
+  AppendFile() = default;
+  ~AppendFile() { Close(); }
+  AppendFile(const AppendFile&) = delete;
+  AppendFile& operator=(const AppendFile&) = delete;
+
+  // Opens (creating when missing) for appending; throws EFCreateError.
+  void Open(const std::string& path);
+  bool IsOpen() const { return handle_ != kClosed; }
+  // Throws EFCreateError when the bytes cannot all be written.
+  void Append(std::string_view bytes);
+  void Close();
+
+ private:
+  static constexpr intptr_t kClosed = -1;
+  std::string path_;
+  intptr_t handle_ = kClosed;
+};
+
+// Deletes a file; true when it is gone (or was never there).
+bool RemoveFile(const std::string& path);
 
 // The temporary file ReplaceFileContents writes before the rename.
 std::string TemporaryNameFor(const std::string& path);

@@ -17,6 +17,30 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+void AppendFile::Open(const std::string& path) {
+  Close();
+  path_ = path;
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  if (fd < 0) throw EFCreateError(path);
+  handle_ = fd;
+}
+
+void AppendFile::Append(std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t done = ::write(static_cast<int>(handle_), bytes.data(), bytes.size());
+    if (done <= 0) throw EFCreateError(path_);
+    bytes.remove_prefix(static_cast<size_t>(done));
+  }
+}
+
+void AppendFile::Close() {
+  if (handle_ == kClosed) return;
+  ::close(static_cast<int>(handle_));
+  handle_ = kClosed;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
+
 std::optional<std::string> FullPathName(const std::string& path) {
   if (path.empty()) return std::nullopt;
   if (path.front() == '/') return path;

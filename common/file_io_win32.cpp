@@ -31,6 +31,38 @@ std::optional<std::string> FullPathName(const std::string& path) {
   }
 }
 
+void AppendFile::Open(const std::string& path) {
+  Close();
+  path_ = path;
+  HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) throw EFCreateError(path);
+  handle_ = reinterpret_cast<intptr_t>(h);
+}
+
+void AppendFile::Append(std::string_view bytes) {
+  HANDLE h = reinterpret_cast<HANDLE>(handle_);
+  while (!bytes.empty()) {
+    DWORD done = 0;
+    if (!WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) || done == 0) {
+      throw EFCreateError(path_);
+    }
+    bytes.remove_prefix(done);
+  }
+}
+
+void AppendFile::Close() {
+  if (handle_ == kClosed) return;
+  win32::UniqueFile owned(reinterpret_cast<HANDLE>(handle_));
+  handle_ = kClosed;
+}
+
+bool RemoveFile(const std::string& path) {
+  if (DeleteFileA(path.c_str())) return true;
+  DWORD err = GetLastError();
+  return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND;
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& path) {
   win32::UniqueFile f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -6,6 +6,7 @@
 
 #include "common/ansi.h"
 #include "common/install_log.h"
+#include "common/log_journal.h"
 #include "common/process.h"
 #include "uninstall/removal_rules.h"
 #include "uninstall/support/com_process.h"
@@ -41,6 +42,12 @@ bool BeginStep(RemovalContext& c, const RemovalStage& stage) {
 }
 
 void EndStep(RemovalContext& c) { c.ui->CompleteStatusLine("ok"); }
+
+// The log and the journal a killed installation may have left beside it.
+void DeleteLog(RemovalContext& c) {
+  DeleteFileForce(c.logPath);
+  DeleteFileForce(journal::PathFor(c.logPath));
+}
 
 bool IsWindows9x() {
   OSVERSIONINFOA info = {};
@@ -323,7 +330,7 @@ void FilesStep(RemovalContext& c, const RemovalStage& stage) {
 void FoldersStep(RemovalContext& c, const RemovalStage& stage) {
   if (!BeginStep(c, stage)) return;
   // The log itself would keep the install folder from becoming empty.
-  DeleteFileForce(c.logPath);
+  DeleteLog(c);
   const std::optional<std::string> programFolder = ProgramFolder(c);
   for (const std::string& path : installlog::StageObjects(stage, c.sectionLines)) {
     if (!removal::IsRemovablePath(path) || removal::HasWildcards(path)) continue;
@@ -377,7 +384,7 @@ void RunRemoval(RemovalContext& c) {
       stopped = !PreRunAppStep(c, stage);
       if (stopped) break;
     } else if (stage.section.empty()) {
-      DeleteFileForce(c.logPath);
+      DeleteLog(c);
     } else if (Step step = StepOf(stage.section)) {
       Guarded([&] { step(c, stage); });
     }

@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/file_io.h"
+#include "common/log_journal.h"
 #include "common/process.h"
 #include "common/text_numbers.h"
 #include "common/win32_handles.h"
@@ -60,11 +62,13 @@ void RunUninstaller(HINSTANCE instance) {
 
   std::string argument = FirstArgument();
   LogPath = argument.empty() ? programFolder + "install.log" : argument;
-  DWORD attributes = GetFileAttributesA(LogPath.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+  // An installation killed before its first checkpoint has left only the journal.
+  if (!fileio::FileExists(LogPath) && !fileio::FileExists(journal::PathFor(LogPath))) {
     ShowError(FormatPath(MessageText(IDS_LOG_NOT_FOUND), LogPath));
     return;
   }
+  // What a killed installation recorded after its last checkpoint, texts included.
+  IniApplyJournal(LogPath);
   if (AskQuestion(MessageText(IDS_CONFIRM)) != IDYES) return;
 
   g_context.logPath = LogPath;

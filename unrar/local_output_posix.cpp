@@ -82,7 +82,7 @@ class PosixOutput : public OutputFs {
     if (!ok) Remove(to);
     return ok;
   }
-  void Finish(const std::string& path, const Member& m) override {
+  void Finish(const std::string& path, const Member& m, bool) override {
     if (!m.mtime.present || m.mtime.ticks < kUnixEpochSeconds * kTicksPerSecond) return;
     const uint64_t since1970 = m.mtime.ticks - kUnixEpochSeconds * kTicksPerSecond;
     struct timespec times[2];

@@ -14,6 +14,9 @@ class OutputFile {
  public:
   virtual ~OutputFile() = default;
   virtual bool Write(const void* data, size_t size) = 0;
+  // Gives the file the member's times through the open file, before Close:
+  // cheaper than opening it again afterwards. False where it cannot.
+  virtual bool SetTimes(const Member&) { return false; }
   virtual bool Close() = 0;
 };
 
@@ -28,8 +31,9 @@ class OutputFs {
   virtual void Remove(const std::string& path) = 0;
   // Copies an extracted file; false when the source is not there.
   virtual bool CopyExtracted(const std::string& from, const std::string& to) = 0;
-  // Gives an extracted file or folder the member's times and attributes.
-  virtual void Finish(const std::string& path, const Member& m) = 0;
+  // Gives an extracted file or folder the member's times (unless `timesSet`)
+  // and attributes.
+  virtual void Finish(const std::string& path, const Member& m, bool timesSet = false) = 0;
 };
 
 std::unique_ptr<OutputFs> MakeLocalOutput();

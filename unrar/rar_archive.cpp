@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/timing.h"
 #include "unrar/codepage.h"
 #include "unrar/crc32.h"
 #include "unrar/member_path.h"
@@ -100,6 +101,7 @@ int Archive::NextVolume(bool ask) {
 }
 
 int Archive::ReadHeader(Member& member) {
+  TIMED("dll: ReadHeader");
   if (pending_) {
     pending_ = false;
     if (int r = SkipPending(pending_member_)) return r;
@@ -233,12 +235,18 @@ int Archive::Extract(const Member& m, uint64_t data_offset, int operation, const
 
   std::unique_ptr<OutputFile> out;
   if (operation == kExtract) {
-    if (!parent.empty() && !output_->MakeDirs(parent)) return refuse(kCreateError);
+    {
+      TIMED("dll: MakeDirs");
+      if (!parent.empty() && !output_->MakeDirs(parent)) return refuse(kCreateError);
+    }
+    TIMED("dll: Create");
     out = output_->Create(path);
     if (!out) return refuse(kCreateError);
   }
   int r = CopyData(m, data_offset, out.get());
   if (out) {
+    TIMED("dll: Close and Finish");
+    const bool timesSet = r == kSuccess && out->SetTimes(m);
     bool closed = out->Close();
     out.reset();
     if (r == kSuccess && !closed) r = kWriteError;
@@ -246,7 +254,7 @@ int Archive::Extract(const Member& m, uint64_t data_offset, int operation, const
       output_->Remove(path);
       return r;
     }
-    output_->Finish(path, m);
+    output_->Finish(path, m, timesSet);
   }
   return r;
 }
@@ -263,10 +271,20 @@ int Archive::CopyData(const Member& m, uint64_t data_offset, OutputFile* out) {
     uint32_t part_crc = 0;
     while (remaining > 0) {
       const size_t n = static_cast<size_t>(std::min<uint64_t>(remaining, kChunk));
-      if (!volume_->ReadAt(offset, buffer.data(), n)) return kBadData;  // cut short
-      part_crc = Crc32(part_crc, buffer.data(), n);
-      total_crc = Crc32(total_crc, buffer.data(), n);
-      if (out && !out->Write(buffer.data(), n)) return kWriteError;
+      {
+        TIMED("dll: read");
+        if (!volume_->ReadAt(offset, buffer.data(), n)) return kBadData;  // cut short
+      }
+      {
+        TIMED("dll: crc");
+        part_crc = Crc32(part_crc, buffer.data(), n);
+        total_crc = Crc32(total_crc, buffer.data(), n);
+      }
+      {
+        TIMED("dll: write");
+        if (out && !out->Write(buffer.data(), n)) return kWriteError;
+      }
+      TIMED("dll: data callback");
       if (on_data_ && on_data_(buffer.data(), n) < 0) return kUnknown;
       offset += n;
       remaining -= n;

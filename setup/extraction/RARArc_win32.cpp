@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "common/ansi.h"
+#include "common/timing.h"
 #include "common/win32_handles.h"
 #include "unrar/rar_codes.h"
 
@@ -229,7 +230,11 @@ bool TRAR::Extract() {
     header.CmtBuf = comment_->CmtBuf;
     header.CmtBufSize = kCommentBufferSize;
     pending_ = nullptr;
-    const int read = ReadHeader(archive.get(), header);  // may ask for a volume
+    int read;
+    {
+      TIMED("setup: library ReadHeader");
+      read = ReadHeader(archive.get(), header);  // may ask for a volume
+    }
     if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
     if (read != rar::kSuccess) {
       if (read == rar::kBadData) RaiseError(rar::kBadData);
@@ -258,7 +263,11 @@ bool TRAR::Extract() {
       OnReqPassword(this, header, password);
       if (!password.empty()) lib.SetPassword(archive.get(), password.data());
     }
-    const int code = Process(archive.get(), rar::kExtract, destPath);
+    int code;
+    {
+      TIMED("setup: library ProcessFile");
+      code = Process(archive.get(), rar::kExtract, destPath);
+    }
     if (OnExtract) OnExtract(this, header, code == rar::kSuccess);
     if (code != rar::kSuccess) {
       result = false;

@@ -3,6 +3,8 @@
 // records of install.log. They reach the window only through TExtractionView.
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <string>
 
 #include "setup/extraction/RARArc.h"
@@ -32,11 +34,22 @@ std::string OemToAnsiStr(const std::string& s);
 
 class TExtractionHandlers {
  public:
+  using Clock = std::chrono::steady_clock;
+
   TExtractionHandlers(TExtractionView& view, TInst& inst) : view_(view), inst_(inst) {}
 
   // Set by the installation run around the extraction of its packages.
   std::string InstallDir;       // ends with a backslash
   TIniFile32* Log = nullptr;    // nullptr when uninstall support is off
+
+  // The window shows the member being extracted and the progress at most
+  // once in this interval: a person cannot read thousands of names a second,
+  // and every update of a window costs far more than writing a small file.
+  // Refresh() shows the latest values at once. Messages are handled at the
+  // same rate, so Cancel still answers within the interval.
+  std::chrono::milliseconds RefreshInterval{50};
+  std::function<Clock::time_point()> Now = [] { return Clock::now(); };
+  void Refresh();
 
   // Assigns the four handlers to the component's events.
   void Attach(TRAR& rar);
@@ -46,10 +59,10 @@ class TExtractionHandlers {
   void RARExtract(TRAR* Sender, RARHeaderData& eFile, bool Result);
   void RARError(TRAR* Sender, int Error);
 
-  // Records the member being written, when the program must end before it is
-  // complete: the part on disk is installed too, and the uninstaller must
-  // find it in the log. Never throws.
-  void LogUnfinishedMember();
+  // Before the program ends in the middle of an extraction (Cancel): the
+  // member being written is recorded, since its part on disk is installed
+  // too, and the log is saved whole. Never throws.
+  void EndInTheMiddle();
 
   // Members that could not be extracted or recorded (the user went on past them).
   int FailedMembers() const { return failed_; }
@@ -58,11 +71,25 @@ class TExtractionHandlers {
   bool Logging() const { return inst_.SupportUninstall && Log; }
   // Writes the folders the member's extraction created.
   void LogCreatedFolders(const TMemberLog::TOutcome& outcome);
+  // Takes back what was put on record ahead of a member and did not come to be.
+  void RetractUnmade(const TMemberLog::TOutcome& outcome, bool memberMade);
+  void RecordUnfinishedMember();
   void AskAboutFailure(const std::string& name);
+  // Runs `show` when the window is due for an update, else notes that it is behind.
+  template <class F>
+  void ShowWhenDue(F show);
+  void ShowAll();
 
   TExtractionView& view_;
   TInst& inst_;
   TMemberLog members_;
-  bool unfinished_ = false;  // a member is between its start and its completion
+  TMemberLog::TPlan intended_;  // what the current member put on record ahead
+  bool unfinished_ = false;     // a member is between its start and its completion
   int failed_ = 0;
+  // What the window should show, and whether it shows it yet.
+  std::string file_;
+  int max_ = 0, position_ = 0, total_ = -1;
+  bool behind_ = false;
+  Clock::time_point shownAt_{};
+  bool everShown_ = false;
 };

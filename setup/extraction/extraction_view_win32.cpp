@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include "common/timing.h"
+
 void TWindowExtractionView::SetCurrentFile(const std::string& ansiName) {
+  TIMED("setup: window current file");
   SetWindowTextA(label_, ansiName.c_str());
 }
 
@@ -20,6 +23,7 @@ void TWindowExtractionView::SetTotalPosition(int position) {
 }
 
 void TWindowExtractionView::ProcessMessages() {
+  TIMED("setup: ProcessMessages");
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {

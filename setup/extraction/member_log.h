@@ -14,8 +14,18 @@ class TMemberLog {
   // The install folder in the ANSI code page, ending with a backslash.
   void SetInstallDir(const std::string& installDir);
 
+  // What to put on record before the library writes the member, so that a
+  // kill in the middle of it leaves nothing unrecorded: the folders it will
+  // create and the member itself, each spelled as its record will be. A name
+  // that needs its short spelling is made here first (an empty file or
+  // folder), since only the file system can tell that spelling. Nothing for a
+  // folder member that exists already.
+  struct TPlan {
+    std::vector<std::string> folders;  // outermost first
+    std::optional<std::string> member;
+  };
   // Before the library writes the member (its relative name, UTF-16).
-  void Begin(const std::wstring& name, bool isFolder);
+  TPlan Begin(const std::wstring& name, bool isFolder);
 
   struct TOutcome {
     std::vector<std::string> createdFolders;  // spelled, outermost first
@@ -23,6 +33,7 @@ class TMemberLog {
     bool exists = false;      // the member is on disk
     bool isFolder = false;
     bool wasThere = false;    // a folder member that existed before
+    bool madeAhead = false;   // the member was made empty by Begin, not by the library
     std::optional<std::string> spelling;  // of the member, when it exists and can be spelled
   };
   // After the library wrote the member, or failed to.
@@ -38,6 +49,10 @@ class TMemberLog {
   std::optional<std::string> Spell(const std::wstring& path) const;
 
  private:
+  // The spelling that needs nothing from the file system: the path's own name,
+  // when the code page and the log's reader keep it as it is.
+  std::optional<std::string> PlainSpelling(const std::wstring& path) const;
+
   bool KnownFolder(const std::wstring& path);
 
   std::string installDir_;
@@ -47,4 +62,5 @@ class TMemberLog {
   std::wstring member_;                            // full path; empty when the name is unusable
   bool isFolder_ = false;
   bool wasThere_ = false;
+  bool madeAhead_ = false;
 };

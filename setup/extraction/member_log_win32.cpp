@@ -49,14 +49,16 @@ bool TMemberLog::KnownFolder(const std::wstring& path) {
   return true;
 }
 
-void TMemberLog::Begin(const std::wstring& name, bool isFolder) {
+TMemberLog::TPlan TMemberLog::Begin(const std::wstring& name, bool isFolder) {
+  TPlan plan;
   missing_.clear();
   member_.clear();
   isFolder_ = isFolder;
   wasThere_ = false;
+  madeAhead_ = false;
   std::u16string name16(name.begin(), name.end());
   std::optional<std::vector<std::u16string>> parts = membernames::Components(name16);
-  if (!parts) return;
+  if (!parts) return plan;
   std::wstring path = installDirW_;
   for (size_t i = 0; i < parts->size(); ++i) {
     if (i > 0) path += L'\\';
@@ -67,6 +69,29 @@ void TMemberLog::Begin(const std::wstring& name, bool isFolder) {
   }
   member_ = path;
   if (isFolder_) wasThere_ = missing_.empty() && KnownFolder(member_);
+
+  for (size_t i = 0; i < missing_.size(); ++i) {
+    std::optional<std::string> spelling = PlainSpelling(missing_[i]);
+    if (!spelling) {
+      // Made now, with the missing folders above it, which the library would make anyway.
+      for (size_t k = 0; k <= i; ++k) CreateDirectoryW(missing_[k].c_str(), nullptr);
+      spelling = Spell(missing_[i]);
+    }
+    if (spelling) plan.folders.push_back(*spelling);
+  }
+  if (wasThere_) return plan;
+  plan.member = PlainSpelling(member_);
+  if (!plan.member) {
+    if (isFolder_) {
+      madeAhead_ = CreateDirectoryW(member_.c_str(), nullptr) != FALSE;
+    } else {
+      win32::UniqueFile made(CreateFileW(member_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+      madeAhead_ = static_cast<bool>(made);
+    }
+    plan.member = Spell(member_);
+  }
+  return plan;
 }
 
 TMemberLog::TOutcome TMemberLog::Finish() {
@@ -85,6 +110,7 @@ TMemberLog::TOutcome TMemberLog::Finish() {
   o.exists = a != INVALID_FILE_ATTRIBUTES;
   o.isFolder = IsFolder(a) || (!o.exists && isFolder_);
   o.wasThere = wasThere_;
+  o.madeAhead = madeAhead_;
   if (o.exists) {
     if (o.isFolder) knownFolders_.insert(Upper(member_));
     o.spelling = Spell(member_);
@@ -108,21 +134,27 @@ void TMemberLog::Discard(const TOutcome& outcome) {
   if (outcome.isFolder && !member_.empty()) knownFolders_.erase(Upper(member_));
 }
 
+std::optional<std::string> TMemberLog::PlainSpelling(const std::wstring& path) const {
+  if (path.size() <= installDirW_.size() || path.compare(0, installDirW_.size(), installDirW_) != 0) {
+    return std::nullopt;
+  }
+  const std::wstring rel = path.substr(installDirW_.size());
+  for (const std::wstring& p : Split(rel)) {
+    std::u16string p16(p.begin(), p.end());
+    if (membernames::StoredUnderAnotherName(p16)) return std::nullopt;
+  }
+  std::optional<std::string> a = ExactAnsi(rel);
+  if (!a || !installlog::PathRecordReadsBack(installDir_ + *a)) return std::nullopt;
+  return installDir_ + *a;
+}
+
 std::optional<std::string> TMemberLog::Spell(const std::wstring& path) const {
+  if (std::optional<std::string> plain = PlainSpelling(path)) return plain;
   if (path.size() <= installDirW_.size() || path.compare(0, installDirW_.size(), installDirW_) != 0) {
     return std::nullopt;
   }
   const std::wstring rel = path.substr(installDirW_.size());
   const std::vector<std::wstring> parts = Split(rel);
-  bool plain = true;
-  for (const std::wstring& p : parts) {
-    std::u16string p16(p.begin(), p.end());
-    if (membernames::StoredUnderAnotherName(p16)) plain = false;
-  }
-  if (plain) {
-    std::optional<std::string> a = ExactAnsi(rel);
-    if (a && installlog::PathRecordReadsBack(installDir_ + *a)) return installDir_ + *a;
-  }
   // Component by component, with the names the file system holds.
   struct Choice {
     std::optional<std::string> longName, shortName;

@@ -32,10 +32,11 @@ HKEY RootHandle(regfile::RootKey root) {
 }
 
 // Opens the key for writing, creating it level by level where it is missing.
-// Each level that this call created is recorded, outermost first, before
-// anything is written into it: those keys are the installation's own, while
-// a key that was there before holds data of the user or of other programs
-// and must never be listed for removal.
+// Each level that this call creates is recorded, outermost first, before it
+// is made (so that a kill leaves no key unrecorded) and before anything is
+// written into it: those keys are the installation's own, while a key that
+// was there before holds data of the user or of other programs and must never
+// be listed for removal.
 void OpenOrCreate(const KeyLocation& location, win32::UniqueKey& key, TIniFile32* log) {
   const HKEY root = RootHandle(location.root);
   HKEY opened = nullptr;
@@ -45,6 +46,7 @@ void OpenOrCreate(const KeyLocation& location, win32::UniqueKey& key, TIniFile32
   }
   win32::UniqueKey parent;
   std::string path;
+  bool creating = false;  // once one level is missing, so are those below it
   size_t start = 0;
   while (start <= location.subKey.size()) {
     size_t end = location.subKey.find('\\', start);
@@ -57,16 +59,28 @@ void OpenOrCreate(const KeyLocation& location, win32::UniqueKey& key, TIniFile32
       continue;
     }
     path += (path.empty() ? "" : "\\") + level;
-    HKEY created = nullptr;
-    DWORD disposition = 0;
-    LONG rc = RegCreateKeyExA(parent ? parent.get() : root, level.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              last ? KEY_WRITE : KEY_CREATE_SUB_KEY, nullptr, &created, &disposition);
-    if (rc != ERROR_SUCCESS) throw RegistryError("Failed to open key " + location.subKey);
-    win32::UniqueKey next(created);
-    if (disposition == REG_CREATED_NEW_KEY) {
-      installrecords::Write(log, installrecords::RegKeyRecord(location.rootName, path));
+    const HKEY under = parent ? parent.get() : root;
+    const REGSAM access = last ? KEY_WRITE : KEY_CREATE_SUB_KEY;
+    HKEY next = nullptr;
+    if (!creating && RegOpenKeyExA(under, level.c_str(), 0, access, &next) == ERROR_SUCCESS) {
+      parent.reset(next);
+      continue;
     }
-    parent = std::move(next);
+    creating = true;
+    const std::optional<installlog::Record> record = installrecords::RegKeyRecord(location.rootName, path);
+    installrecords::Intend(log, record);
+    DWORD disposition = 0;
+    if (RegCreateKeyExA(under, level.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &next,
+                        &disposition) != ERROR_SUCCESS) {
+      installrecords::Retract(log, record);
+      throw RegistryError("Failed to open key " + location.subKey);
+    }
+    parent.reset(next);
+    if (disposition == REG_CREATED_NEW_KEY) {
+      installrecords::Write(log, record);
+    } else {
+      installrecords::Retract(log, record);  // made by someone else in the meantime
+    }
   }
   if (!parent) throw RegistryError("Failed to open key " + location.subKey);
   key = std::move(parent);
@@ -140,9 +154,16 @@ void ImportRegFile(const std::string& regFileName, const TRegImportContext& cont
           regfile::ValueBytes value = regfile::PrepareValue(*op, context.InstallDir, context.SourcePath);
           win32::UniqueKey key;
           OpenOrCreate(op->key, key, context.Log);
-          WriteValue(key, *op, value);
-          installrecords::Write(context.Log, installrecords::RegValueRecord(op->key.rootName, op->key.subKey,
-                                                                         op->valueName, value.logData));
+          const std::optional<installlog::Record> record =
+              installrecords::RegValueRecord(op->key.rootName, op->key.subKey, op->valueName, value.logData);
+          installrecords::Intend(context.Log, record);
+          try {
+            WriteValue(key, *op, value);
+          } catch (...) {
+            installrecords::Retract(context.Log, record);
+            throw;
+          }
+          installrecords::Write(context.Log, record);
           break;
         }
       }

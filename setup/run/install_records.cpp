@@ -30,4 +30,12 @@ void Write(TIniFile32* log, const std::optional<Record>& record) {
   if (log && record) log->WriteString(record->section, record->key, record->value);
 }
 
+void Intend(TIniFile32* log, const std::optional<Record>& record) {
+  if (log && record) log->Intend(record->section, record->key, record->value);
+}
+
+void Retract(TIniFile32* log, const std::optional<Record>& record) {
+  if (log && record) log->Retract(record->section, record->key);
+}
+
 }  // namespace installrecords

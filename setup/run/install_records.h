@@ -26,5 +26,9 @@ std::optional<Record> RegValueRecord(std::string_view rootName, std::string_view
 // Writes the record when there is a log (uninstall support is on) and a record.
 // Throws what TIniFile32::WriteString throws.
 void Write(TIniFile32* log, const std::optional<Record>& record);
+// The same ahead of making the item, and taking it back when it was not made
+// (TIniFile32::Intend, TIniFile32::Retract).
+void Intend(TIniFile32* log, const std::optional<Record>& record);
+void Retract(TIniFile32* log, const std::optional<Record>& record);
 
 }  // namespace installrecords

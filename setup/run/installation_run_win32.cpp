@@ -38,7 +38,7 @@ bool WaitForDisk(TRunWindow& window, const std::string& marker, const std::strin
 // False when an archive of the package was skipped or could not be read to its
 // end: the package is then installed only in part, and the run must not end
 // as if everything were there.
-bool InstallPackage(TInst& inst, TRAR& rar, TRunWindow& window,
+bool InstallPackage(TInst& inst, TRAR& rar, TExtractionHandlers& handlers, TRunWindow& window,
                     std::unique_ptr<TIniFile32>& setupIni, int index, bool russian,
                     const std::string& installDir, TIniFile32* log) {
   const std::string section = ChoosePackageSection(*setupIni, index, russian);
@@ -61,6 +61,8 @@ bool InstallPackage(TInst& inst, TRAR& rar, TRunWindow& window,
     }
     rar.ArchiveName = inst.SourcePath + pakName;
     rar.Extract();
+    // The window shows the last member and the progress as they ended.
+    handlers.Refresh();
     if (rar.EndCode() != 0) {
       complete = false;
       window.ShowWarning(ArchiveCutShortText(rar.ArchiveName, packageName, rar.EndCode()), kAttentionCaption);
@@ -70,6 +72,8 @@ bool InstallPackage(TInst& inst, TRAR& rar, TRunWindow& window,
   CreatePackageShortcuts(*setupIni, section, inst, installDir, window.DesktopShortcuts(),
                          window.ProgramShortcuts(), log);
   ImportPackageRegFiles(*setupIni, section, inst, installDir, log);
+  // A checkpoint: the package's records go into the log itself, whole.
+  if (log) log->Checkpoint();
   return complete;
 }
 
@@ -109,6 +113,17 @@ void RunInstallation(TInst& inst, TRAR& rar, TExtractionHandlers& handlers, TRun
   std::unique_ptr<TIniFile32> log;
   if (inst.SupportUninstall) {
     log = std::make_unique<TIniFile32>(installDir + std::string(installlog::kLogFileName));
+    // Every record is appended to the journal beside the log; the log itself
+    // is saved whole at the checkpoints. A journal a killed run left is folded in.
+    log->UseJournal();
+    // On record before anything is made in them; the records of the saved log
+    // still come in their usual order, later.
+    for (const std::string& folder : createdFolders) {
+      if (folder + "\\" != installDir && installlog::PathRecordReadsBack(folder)) {
+        log->Intend(installlog::kCreateDirs, folder, "");
+      }
+    }
+    log->Intend(installlog::kCreateDirs, installDir, "");
     TDeployment deployment = DeployUninstaller(inst, installDir, *log);
     WriteUninstallerTexts(inst, *log);
     installrecords::Write(log.get(), installlog::CreateDirRecord(installDir));
@@ -128,12 +143,15 @@ void RunInstallation(TInst& inst, TRAR& rar, TExtractionHandlers& handlers, TRun
   bool complete = true;
   for (size_t i = 0; i < checked.size(); ++i) {
     if (!checked[i]) continue;
-    complete &= InstallPackage(inst, rar, window, setupIni, static_cast<int>(i), russian, installDir, log.get());
+    complete &= InstallPackage(inst, rar, handlers, window, setupIni, static_cast<int>(i), russian, installDir,
+                               log.get());
   }
   // Members the user went on past are not installed either.
   complete &= handlers.FailedMembers() == failedBefore;
 
   handlers.Log = nullptr;
+  // The last checkpoint, before any program of [RunApp] starts.
+  if (log) log->Checkpoint();
   log.reset();
   if (inst.MultiVolume) {
     WaitForDisk(window, FirstDiskMarker(inst.SourcePath), FirstDiskPrompt());

@@ -36,11 +36,15 @@ std::string ProgramGroupLinkPath(const TInst& inst, std::string_view name) {
 
 void MakePackageShortcuts(const std::vector<TShortcutItem>& items, const TInst& inst, bool desktop,
                           bool programGroup, TIniFile32* log, const TShortcutActions& actions) {
+  using installrecords::Intend;
   using installrecords::Write;
   for (const TShortcutItem& item : items) {
+    // Each item is announced before it is made (a kill in between leaves
+    // nothing unrecorded) and put on record once it exists.
     if (desktop) {
       try {
         std::string link = DesktopLinkPath(inst, item.Name);
+        Intend(log, installlog::ShortcutRecord(link));
         actions.CreateShortcut(item, link);
         Write(log, installlog::ShortcutRecord(link));
       } catch (const std::exception&) {
@@ -49,12 +53,14 @@ void MakePackageShortcuts(const std::vector<TShortcutItem>& items, const TInst& 
     if (programGroup) {
       try {
         std::string group = ProgramGroupDir(inst);
+        if (log) log->Intend(installlog::kCreateDirs, group, "");
         // Folders above the group that had to be made are the installation's too.
         for (const std::string& made : actions.CreateFolders(group)) {
           if (made != group) Write(log, installlog::CreateDirRecord(made));
         }
         Write(log, installlog::CreateDirRecord(group));
         std::string link = ProgramGroupLinkPath(inst, item.Name);
+        Intend(log, installlog::ShortcutRecord(link));
         actions.CreateShortcut(item, link);
         Write(log, installlog::ShortcutRecord(link));
       } catch (const std::exception&) {

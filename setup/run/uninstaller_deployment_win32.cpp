@@ -16,6 +16,8 @@ void WriteRecord(TIniFile32& log, const installlog::Record& record) {
   log.WriteString(record.section, record.key, record.value);
 }
 
+void Intend(TIniFile32& log, const installlog::Record& record) { log.Intend(record.section, record.key, record.value); }
+
 void SetString(HKEY key, const char* name, const std::string& value) {
   if (RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                      static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS) {
@@ -49,22 +51,30 @@ TDeployment DeployUninstaller(const TInst& inst, const std::string& installDir, 
   TDeployment result;
   try {
     const std::string uninstaller = UninstallerPath(installDir);
+    const std::string shortcut = UninstallShortcutPath(inst.ProgramsDir, inst.ProgramName);
+    // Each item is on record before it is made, so that a kill leaves nothing unrecorded.
+    Intend(log, installlog::ShortcutRecord(shortcut));
     SaveResourceToFile("Reapwellexe", uninstaller);
 
-    const std::string shortcut = UninstallShortcutPath(inst.ProgramsDir, inst.ProgramName);
     if (!inst.ProgramName.empty()) {
       // Made when missing, so that the uninstall shortcut can be saved on a first installation.
-      result.CreatedFolders = ForceFolders(inst.ProgramsDir + "\\" + inst.ProgramName);
+      const std::string group = inst.ProgramsDir + "\\" + inst.ProgramName;
+      Intend(log, installlog::CreateDirRecord(group));
+      result.CreatedFolders = ForceFolders(group);
     }
     CreateShortcut(uninstaller, shortcut, installDir, "", "", "");
     WriteRecord(log, installlog::ShortcutRecord(shortcut));
 
     // Without a product name the key would be the Uninstall key itself.
     if (inst.ProgramName.empty()) return result;
+    const installlog::Record keyRecord = installlog::CreateKeyRecord(UninstallKeyLogPath(inst.ProgramName));
+    Intend(log, keyRecord);
     win32::UniqueKey key;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKeyPath(inst.ProgramName).c_str(), 0, nullptr, 0,
-                        KEY_WRITE, nullptr, key.out(), nullptr) == ERROR_SUCCESS) {
-      WriteRecord(log, installlog::CreateKeyRecord(UninstallKeyLogPath(inst.ProgramName)));
+                        KEY_WRITE, nullptr, key.out(), nullptr) != ERROR_SUCCESS) {
+      log.Retract(keyRecord.section, keyRecord.key);
+    } else {
+      WriteRecord(log, keyRecord);
       SetString(key.get(), "DisplayName", inst.ProgramName);
       SetString(key.get(), "UninstallString", UninstallCommand(uninstaller));
     }

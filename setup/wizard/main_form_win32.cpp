@@ -188,7 +188,7 @@ void TFr_Main::FormClose() {
   // there means ending at once, keeping what is installed and logged so far.
   if (runActive_) {
     RAR.Stop = true;
-    extraction_->handlers.LogUnfinishedMember();
+    extraction_->handlers.EndInTheMiddle();
     ExitProcess(0);
   }
   inst_.reset();

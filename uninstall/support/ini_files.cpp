@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "common/ansi.h"
+#include "common/file_io.h"
+#include "common/log_journal.h"
 
 namespace {
 
@@ -55,6 +57,25 @@ std::string IniReadString(const std::string& file, std::string_view section, std
 
 void IniReadSectionValues(const std::string& file, std::string_view section, TStrings& strings) {
   Open(file, true).ReadSectionValues(section, strings);
+}
+
+void IniApplyJournal(const std::string& file) {
+  std::optional<std::string> bytes = fileio::ReadWholeFile(journal::PathFor(file));
+  if (!bytes) return;
+  TSectionIniFile& ini = Open(file, true);
+  const sectionini::LineOptions options{true, true, true, true};
+  for (const journal::Entry& e : journal::Decode(*bytes)) {
+    if (e.op == journal::Entry::Op::Remove) {
+      ini.DeleteKey(e.section, e.key);
+      continue;
+    }
+    // The line as the reader would have read it from the saved log.
+    std::optional<std::string> line = sectionini::NormaliseLine(e.key + "=" + e.value, options);
+    if (!line) continue;
+    size_t eq = line->find('=');
+    if (eq == std::string::npos || eq == 0) continue;  // no name: nothing the setup program writes
+    ini.WriteString(e.section, line->substr(0, eq), line->substr(eq + 1));
+  }
 }
 
 void IniDeleteKey(const std::string& file, std::string_view section, std::string_view ident) {

@@ -17,6 +17,10 @@ std::string IniReadString(const std::string& file, std::string_view section, std
 void IniReadSectionValues(const std::string& file, std::string_view section, TStrings& strings);
 // Takes the entry out of the image; it reaches the disk when the file is closed.
 void IniDeleteKey(const std::string& file, std::string_view section, std::string_view ident);
+// Reads the journal that a killed installation left beside a log into the
+// log's image, as the setup program would have folded it in; the log on disk
+// is not changed. Nothing when there is no journal.
+void IniApplyJournal(const std::string& file);
 // Writes back pending changes and forgets the file.
 void IniCloseFile(const std::string& file);
 // The same for every open file; the table is empty afterwards.

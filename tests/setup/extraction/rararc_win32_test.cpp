@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -53,6 +54,8 @@ class RarComponent : public ::testing::Test {
     dest_ = dir_.File("dest");
     std::filesystem::create_directory(dest_);
     handlers_.InstallDir = dest_ + "\\";
+    // Every event reaches the view at once, so that the tests see each one.
+    handlers_.RefreshInterval = std::chrono::milliseconds(0);
     handlers_.Attach(rar_);
     rar_.TargetDir = dest_;
     auto base = rar_.OnError;
@@ -123,6 +126,36 @@ TEST_F(RarComponent, FolderThenFileAreLoggedAsCreateDirsAndCopyFiles) {
   EXPECT_EQ(dirs, std::vector<std::string>{dest_ + "\\docs="});
   EXPECT_EQ(files, std::vector<std::string>{dest_ + "\\docs\\a.txt="});
   EXPECT_TRUE(Exists("docs\\a.txt"));
+}
+
+TEST_F(RarComponent, TheWindowIsUpdatedAtABoundedRateAndEndsOnTheLastValues) {
+  TExtractionHandlers::Clock::time_point now = TExtractionHandlers::Clock::time_point{} + std::chrono::hours(1);
+  handlers_.Now = [&] { return now; };
+  handlers_.RefreshInterval = std::chrono::milliseconds(50);
+  inst_.TotalFiles = 4;
+  rar_.ArchiveName = Archive({File("a.txt", "1"), File("b.txt", "22"), File("c.txt", "333"), File("d.txt", "4444")});
+
+  // All four members within one interval: only the first is shown while they go.
+  EXPECT_TRUE(rar_.Extract());
+  EXPECT_EQ(view_.files, std::vector<std::string>{"a.txt"});
+  const int pumpsDuring = view_.pumps;
+  EXPECT_EQ(pumpsDuring, 1);
+
+  // At the end of the archive every control gets its final value.
+  handlers_.Refresh();
+  EXPECT_EQ(view_.files.back(), "d.txt");
+  EXPECT_EQ(view_.barMax.back(), 4);
+  EXPECT_EQ(view_.totals.back(), 100);
+  EXPECT_GT(view_.pumps, pumpsDuring);
+
+  // Once the interval has passed the next event shows at once, and a refresh with nothing behind shows nothing.
+  const size_t shown = view_.files.size();
+  handlers_.Refresh();
+  EXPECT_EQ(view_.files.size(), shown);
+  now += std::chrono::milliseconds(60);
+  rar_.ArchiveName = Archive({File("e.txt", "5")});
+  EXPECT_TRUE(rar_.Extract());
+  EXPECT_EQ(view_.files.back(), "e.txt");
 }
 
 TEST_F(RarComponent, OemNamesAreShownAndLoggedInAnsi) {
@@ -387,6 +420,8 @@ TEST(WindowExtraction, DrivesTheProgressPageControls) {
   rar.ArchiveName = first;
   rar.TargetDir = dir.Path();
   EXPECT_TRUE(rar.Extract());
+  // As the installation run does after each archive: the window catches up.
+  extraction.handlers.Refresh();
   char text[64] = {};
   GetWindowTextA(label, text, sizeof text);
   EXPECT_STREQ(text, "я.txt");

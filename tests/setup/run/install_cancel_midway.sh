@@ -66,7 +66,8 @@ Pak0=big.rar
 INI
 
 LOG=$INSTALL/install.log
-copied() { log_keys "$LOG" CopyFiles 2>/dev/null | wc -l; }
+# Counted while the program runs: the saved log and the journal of records since.
+copied() { log_keys_live "$LOG" CopyFiles 2>/dev/null | wc -l; }
 # wait_copied N SECONDS: until the log names at least N files.
 wait_copied() {
   local deadline=$((SECONDS + $2))

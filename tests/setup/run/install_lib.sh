@@ -21,6 +21,20 @@ log_keys() {
     cur == sec && index($0, "=") { print substr($0, 1, index($0, "=") - 1) }'
 }
 
+# log_keys_live LOG SECTION: the keys of a section while the setup program is
+# still running: the log as last saved, with the journal beside it folded in
+# (records added, records taken back), in order.
+log_keys_live() {
+  {
+    log_keys "$1" "$2" | sed 's/^/+\t/'
+    [[ ! -f $1.journal ]] || iconv -f CP1251 -t UTF-8 "$1.journal" | tr -d '\r' |
+      awk -F'\t' -v sec="$2" '{ op = substr($1, 10, 1); if (substr($1, 11) == sec) print op "\t" $2 }'
+  } | awk -F'\t' '
+    $1 == "+" && !($2 in on) { on[$2] = 1; order[++n] = $2 }
+    $1 == "-" { delete on[$2] }
+    END { for (i = 1; i <= n; i++) if (order[i] in on) print order[i] }'
+}
+
 # Prints what is wrong with the shape of an install log, nothing when it is sound:
 # CR LF line ends throughout, every line a section header, an entry or blank,
 # no section twice, the sections of a fresh log in their order, 23 texts.

@@ -5,6 +5,7 @@
 
 #include "common/file_io.h"
 #include "common/install_log.h"
+#include "common/log_journal.h"
 #include "tests/common/temp_dir.h"
 #include "uninstall/support/ini_files.h"
 #include "uninstall/support/reg_path.h"
@@ -25,19 +26,7 @@ std::vector<std::pair<std::string, std::vector<std::string>>> Plan(const std::st
     if (stage.rule == KeyRule::None) continue;
     TStrings lines;
     IniReadSectionValues(log, stage.section, lines);
-    std::vector<std::string> objects;
-    if (stage.deepestFirst) {
-      objects = DeepestFirst(lines);
-    } else {
-      for (const std::string& line : lines) {
-        switch (stage.rule) {
-          case KeyRule::LastEquals: objects.push_back(EntryPath(line)); break;
-          case KeyRule::FirstEquals: objects.push_back(EntryName(line)); break;
-          case KeyRule::Value: objects.push_back(EntryValue(line)); break;
-          case KeyRule::None: break;
-        }
-      }
-    }
+    std::vector<std::string> objects = StageObjects(stage, lines);
     if (!objects.empty()) plan.emplace_back(std::string(stage.section), objects);
   }
   return plan;
@@ -130,4 +119,39 @@ TEST_F(LogReading, GarbageLongLinesAndHalfRecordsNameOnlyWhatTheyHold) {
   TStrings dirs;
   IniReadSectionValues(log, "CreateDirs", dirs);
   EXPECT_TRUE(dirs.empty()) << "a header without its bracket is no header";
+}
+
+TEST_F(LogReading, TheJournalOfAKilledInstallationIsReadWithTheLog) {
+  auto entry = [](journal::Entry::Op op, std::string section, std::string key, std::string value = "") {
+    return journal::Encode({op, std::move(section), std::move(key), std::move(value)});
+  };
+  using Op = journal::Entry::Op;
+  fileio::ReplaceFileContents(log, "\r\n[CreateDirs]\r\nC:\\App\\=\r\n\r\n[CopyFiles]\r\nC:\\App\\a.txt=\r\n");
+  fileio::ReplaceFileContents(journal::PathFor(log),
+                              entry(Op::Write, "CopyFiles", "C:\\App\\b.txt") +
+                                  entry(Op::Write, "CopyFiles", "C:\\App\\failed.txt") +
+                                  entry(Op::Remove, "CopyFiles", "C:\\App\\failed.txt") +
+                                  entry(Op::Write, "Strings", "4", "\" Sure? \"") +
+                                  entry(Op::Write, "CreateDirs", "C:\\App\\bin") +
+                                  entry(Op::Write, "CopyFiles", "C:\\App\\torn.txt").substr(0, 25));
+  IniApplyJournal(log);
+  TStrings files, dirs;
+  IniReadSectionValues(log, kCopyFiles, files);
+  IniReadSectionValues(log, kCreateDirs, dirs);
+  EXPECT_EQ(files, (TStrings{"C:\\App\\a.txt=", "C:\\App\\b.txt="}));
+  EXPECT_EQ(dirs, (TStrings{"C:\\App\\=", "C:\\App\\bin="}));
+  // Values read as the reader reads the saved log: the protecting quotes go.
+  EXPECT_EQ(IniReadString(log, kStrings, "4", "?"), " Sure? ");
+  // The log itself is not rewritten by reading.
+  EXPECT_EQ(*fileio::ReadWholeFile(log), "\r\n[CreateDirs]\r\nC:\\App\\=\r\n\r\n[CopyFiles]\r\nC:\\App\\a.txt=\r\n");
+}
+
+TEST_F(LogReading, AJournalWithoutALogIsAllThereIs) {
+  fileio::ReplaceFileContents(journal::PathFor(log),
+                              journal::Encode({journal::Entry::Op::Write, "CreateDirs", "C:\\App\\", ""}));
+  IniApplyJournal(log);
+  TStrings dirs;
+  IniReadSectionValues(log, kCreateDirs, dirs);
+  EXPECT_EQ(dirs, TStrings{"C:\\App\\="});
+  EXPECT_FALSE(fileio::FileExists(log));
 }
