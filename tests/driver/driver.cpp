@@ -71,12 +71,8 @@ Driver::Driver() {
   AddDialogCommands();
 }
 
-Driver::~Driver() {
-  if (process_) CloseHandle(process_);
-}
-
 void Driver::EndStartedProgram() {
-  if (process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 255);
+  if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) TerminateProcess(process_.get(), 255);
 }
 
 void Driver::Run(const Words& words) {
@@ -149,9 +145,8 @@ void Driver::AddProgramCommands() {
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
       throw StepFailed("cannot start " + w[1] + " (error " + std::to_string(GetLastError()) + ")");
     }
-    CloseHandle(pi.hThread);
-    if (process_) CloseHandle(process_);
-    process_ = pi.hProcess;
+    win32::ProcessHandles started(pi);
+    process_ = std::move(started.process);
     processId_ = pi.dwProcessId;
     windows_.clear();
   };
@@ -170,18 +165,18 @@ void Driver::AddProgramCommands() {
   commands_["close"] = [this](const Words&) { PostMessageW(Current(), WM_SYSCOMMAND, SC_CLOSE, 0); };
   commands_["wait-exit"] = [this](const Words& w) {
     if (!process_) throw StepFailed("no program was started");
-    if (WaitForSingleObject(process_, ArgInt(w, 1, 15000)) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process_.get(), ArgInt(w, 1, 15000)) != WAIT_OBJECT_0) {
       throw StepFailed("the program is still running");
     }
     DWORD code = 0;
-    GetExitCodeProcess(process_, &code);
+    GetExitCodeProcess(process_.get(), &code);
     if (w.size() > 2 && code != static_cast<DWORD>(ToInt(w[2]))) {
       throw StepFailed("exit code " + std::to_string(code) + ", expected " + w[2]);
     }
   };
   commands_["still-running"] = [this](const Words& w) {
     if (!process_) throw StepFailed("no program was started");
-    if (WaitForSingleObject(process_, ArgInt(w, 1, 300)) == WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process_.get(), ArgInt(w, 1, 300)) == WAIT_OBJECT_0) {
       throw StepFailed("the program has ended");
     }
   };
@@ -189,9 +184,11 @@ void Driver::AddProgramCommands() {
   commands_["handshake"] = [](const Words& w) {
     // Lets a tool outside Wine act at this point (a screenshot, say).
     std::wstring base = Utf8ToWide(w.size() > 1 ? w[1] : std::string());
-    HANDLE ready = CreateFileW((base + L".ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (ready == INVALID_HANDLE_VALUE) throw StepFailed("cannot write " + w[1] + ".ready");
-    CloseHandle(ready);
+    win32::UniqueFile ready(
+        CreateFileW((base + L".ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!ready) throw StepFailed("cannot write " + w[1] + ".ready");
+    // Only a signal, closed before the wait: the tool outside removes it.
+    ready.reset();
     const std::wstring done = base + L".done";
     if (!WaitFor(w.size() > 2 ? ToInt(w[2]) : 30000, [&] {
           return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES ? reinterpret_cast<HWND>(1) : nullptr;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "common/win32_handles.h"
+
 struct StepFailed : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
@@ -19,7 +21,6 @@ int ToInt(const std::string& s);
 class Driver {
  public:
   Driver();
-  ~Driver();
   Driver(const Driver&) = delete;
   Driver& operator=(const Driver&) = delete;
 
@@ -52,7 +53,7 @@ class Driver {
   HWND FindTopLevel(const std::wstring& caption, const wchar_t* cls) const;
 
   std::map<std::string, Handler> commands_;
-  HANDLE process_ = nullptr;
+  win32::UniqueHandle process_;
   DWORD processId_ = 0;
   std::vector<HWND> windows_;  // the window under test, then the dialogs it opened
 };

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "common/win32_handles.h"
 #include "tests/driver/driver_text.h"
 
 namespace {
@@ -33,32 +34,26 @@ class RemoteBuffer {
   RemoteBuffer(HWND owner, size_t size) : size_(size) {
     DWORD pid = 0;
     GetWindowThreadProcessId(owner, &pid);
-    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    process_.reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
     if (!process_) throw std::runtime_error("cannot open the list's process");
-    address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (!address_) {
-      CloseHandle(process_);
-      throw std::runtime_error("cannot reach the list's memory");
-    }
+    address_ = VirtualAllocEx(process_.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!address_) throw std::runtime_error("cannot reach the list's memory");
   }
-  ~RemoteBuffer() {
-    VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-    CloseHandle(process_);
-  }
+  ~RemoteBuffer() { VirtualFreeEx(process_.get(), address_, 0, MEM_RELEASE); }
   RemoteBuffer(const RemoteBuffer&) = delete;
   RemoteBuffer& operator=(const RemoteBuffer&) = delete;
 
   void* Address(size_t offset = 0) const { return static_cast<char*>(address_) + offset; }
   void Write(const void* data, size_t size, size_t offset = 0) {
-    WriteProcessMemory(process_, Address(offset), data, size, nullptr);
+    WriteProcessMemory(process_.get(), Address(offset), data, size, nullptr);
   }
   void Read(void* data, size_t size, size_t offset = 0) const {
-    ReadProcessMemory(process_, Address(offset), data, size, nullptr);
+    ReadProcessMemory(process_.get(), Address(offset), data, size, nullptr);
   }
 
  private:
   size_t size_;
-  HANDLE process_ = nullptr;
+  win32::UniqueHandle process_;
   void* address_ = nullptr;
 };
 

@@ -10,14 +10,9 @@
 #include <cstring>
 #include <string>
 
-namespace {
+#include "common/win32_handles.h"
 
-struct ComApartment {
-  HRESULT hr = CoInitialize(nullptr);
-  ~ComApartment() {
-    if (SUCCEEDED(hr)) CoUninitialize();
-  }
-};
+namespace {
 
 template <typename T>
 struct ComRef {
@@ -49,8 +44,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: lnk_reader FILE.lnk\n");
     return 2;
   }
-  ComApartment com;
-  if (FAILED(com.hr)) {
+  win32::ComScope com;
+  if (!com.ok()) {
     std::fprintf(stderr, "lnk_reader: COM did not start\n");
     return 1;
   }

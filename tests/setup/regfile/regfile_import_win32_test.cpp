@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/file_io.h"
+#include "common/win32_handles.h"
 #include "tests/common/temp_dir.h"
 #include "tests/setup/test_files.h"
 
@@ -17,16 +18,17 @@ const char kTestKey[] = "Software\\SowellRegFileTest";
 const char kInstallDir[] = "C:\\Prog\\App\\";
 
 void DeleteTree(HKEY root, const std::string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  win32::UniqueKey key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS) return;
   std::vector<std::string> children;
   char name[256];
   for (DWORD i = 0;; ++i) {
     DWORD size = sizeof name;
-    if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumKeyExA(key.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     children.emplace_back(name, size);
   }
-  RegCloseKey(key);
+  // Not held open while the key and its children are deleted.
+  key.reset();
   for (const std::string& child : children) DeleteTree(root, path + "\\" + child);
   RegDeleteKeyA(root, path.c_str());
 }
@@ -39,26 +41,23 @@ struct Value {
 
 Value Query(HKEY root, const std::string& path, const char* name) {
   Value v;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return v;
+  win32::UniqueKey key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS) return v;
   DWORD size = 0;
-  if (RegQueryValueExA(key, name, nullptr, &v.type, nullptr, &size) == ERROR_SUCCESS) {
+  if (RegQueryValueExA(key.get(), name, nullptr, &v.type, nullptr, &size) == ERROR_SUCCESS) {
     v.data.resize(size);
-    v.found = RegQueryValueExA(key, name, nullptr, &v.type, reinterpret_cast<BYTE*>(v.data.data()), &size) ==
+    v.found = RegQueryValueExA(key.get(), name, nullptr, &v.type, reinterpret_cast<BYTE*>(v.data.data()), &size) ==
               ERROR_SUCCESS;
     v.data.resize(size);
   }
-  RegCloseKey(key);
   return v;
 }
 
 std::string Sz(const std::string& s) { return std::string(s.c_str(), s.size() + 1); }
 
 bool KeyExists(HKEY root, const std::string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  win32::UniqueKey key;
+  return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.out()) == ERROR_SUCCESS;
 }
 
 class RegFileImport : public ::testing::Test {
@@ -244,12 +243,13 @@ TEST_F(RegFileImport, ARefusedWriteEndsOnlyItsFile) {
 TEST_F(RegFileImport, OnlyKeysTheImportCreatedAreListedForRemoval) {
   // A key that holds data of others before the installation, as the user's
   // environment or the autostart key do.
-  HKEY shared = nullptr;
+  win32::UniqueKey shared;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kTestKey) + "\\Shared").c_str(), 0, nullptr, 0,
-                            KEY_WRITE, nullptr, &shared, nullptr),
+                            KEY_WRITE, nullptr, shared.out(), nullptr),
             ERROR_SUCCESS);
-  RegSetValueExA(shared, "Other", 0, REG_SZ, reinterpret_cast<const BYTE*>("theirs"), 7);
-  RegCloseKey(shared);
+  RegSetValueExA(shared.get(), "Other", 0, REG_SZ, reinterpret_cast<const BYTE*>("theirs"), 7);
+  // The import finds the key as another program left it: written and closed.
+  shared.reset();
   WriteBytes(dir_.File("app.reg"),
              "[HKEY_CURRENT_USER\\Software\\SowellRegFileTest\\Shared]\r\n"
              "\"Mine\"=\"1\"\r\n"

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/file_io.h"
+#include "common/win32_handles.h"
 #include "tests/common/temp_dir.h"
 #include "tests/setup/test_files.h"
 
@@ -62,7 +63,7 @@ LinkInfo ReadLink(const std::string& file) {
 class Shortcuts : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    ASSERT_TRUE(com_.ok());
     install_ = dir_.Path() + "\\App\\";
     CreateDirectoryA(install_.c_str(), nullptr);
     WriteBytes(install_ + "app.exe", "MZ");
@@ -73,11 +74,11 @@ class Shortcuts : public ::testing::Test {
     inst_.DesktopDir = dir_.Path() + "\\Desk";
     inst_.ProgramsDir = dir_.Path() + "\\Menu\\Programs";  // missing: made with the group
   }
-  void TearDown() override { CoUninitialize(); }
 
   TempDir dir_;
   std::string install_;
   TInst inst_;
+  win32::ComScope com_;  // last: COM ends before the folder goes
 };
 
 }  // namespace

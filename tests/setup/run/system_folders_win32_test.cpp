@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/win32_handles.h"
+
 namespace {
 
 const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
@@ -14,27 +16,26 @@ const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Expl
 class ShellFolderValue {
  public:
   explicit ShellFolderValue(const char* name) : name_(name) {
-    RegCreateKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+    RegCreateKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.out(), nullptr);
     char buf[MAX_PATH * 2] = {};
     DWORD size = sizeof buf;
     DWORD type = 0;
-    had_ = RegQueryValueExA(key_, name_, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS;
+    had_ = RegQueryValueExA(key_.get(), name_, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS;
     if (had_) old_ = buf;
   }
   ~ShellFolderValue() {
     if (had_) Set(old_);
-    else RegDeleteValueA(key_, name_);
-    RegCloseKey(key_);
+    else RegDeleteValueA(key_.get(), name_);
   }
   void Set(const std::string& value) {
-    RegSetValueExA(key_, name_, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    RegSetValueExA(key_.get(), name_, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>(value.size() + 1));
   }
-  void Remove() { RegDeleteValueA(key_, name_); }
+  void Remove() { RegDeleteValueA(key_.get(), name_); }
 
  private:
   const char* name_;
-  HKEY key_ = nullptr;
+  win32::UniqueKey key_;
   bool had_ = false;
   std::string old_;
 };

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "common/win32_handles.h"
 #include "tests/common/temp_dir.h"
 
 namespace {
@@ -66,12 +67,11 @@ std::string IconFile(COLORREF color) {
 std::string PlaceableMetafile(COLORREF color) {
   HDC dc = CreateMetaFileA(nullptr);
   SetWindowExtEx(dc, 100, 100, nullptr);
-  HBRUSH brush = CreateSolidBrush(color);
-  SelectObject(dc, brush);
+  win32::UniqueBrush brush(CreateSolidBrush(color));
+  SelectObject(dc, brush.get());
   SelectObject(dc, GetStockObject(NULL_PEN));
   Rectangle(dc, 0, 0, 101, 101);
   HMETAFILE meta = CloseMetaFile(dc);
-  DeleteObject(brush);
   std::string records(GetMetaFileBitsEx(meta, 0, nullptr), '\0');
   GetMetaFileBitsEx(meta, static_cast<UINT>(records.size()), records.data());
   DeleteMetaFile(meta);
@@ -93,10 +93,9 @@ std::string PlaceableMetafile(COLORREF color) {
 void WriteEnhancedMetafile(const std::string& path, COLORREF color) {
   RECT frame = {0, 0, 1000, 1400};  // hundredths of a millimetre
   HDC dc = CreateEnhMetaFileA(nullptr, path.c_str(), &frame, nullptr);
-  HBRUSH brush = CreateSolidBrush(color);
+  win32::UniqueBrush brush(CreateSolidBrush(color));
   RECT all = {0, 0, 2000, 2000};
-  FillRect(dc, &all, brush);
-  DeleteObject(brush);
+  FillRect(dc, &all, brush.get());
   DeleteEnhMetaFile(CloseEnhMetaFile(dc));
 }
 

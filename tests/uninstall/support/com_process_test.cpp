@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "common/file_io.h"
+#include "common/win32_handles.h"
 #include "tests/common/temp_dir.h"
 
 namespace {
@@ -26,10 +27,8 @@ std::string TestBinary(const std::string& name) {
 }
 
 bool ClassesKeyExists(const char* subKey) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  win32::UniqueKey key;
+  return RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, KEY_READ, key.out()) == ERROR_SUCCESS;
 }
 
 bool WaitUntil(bool (*done)(const char*), const char* arg, bool want, int seconds) {
@@ -46,11 +45,10 @@ int RunToEnd(const std::string& commandLine) {
   PROCESS_INFORMATION pi{};
   std::string line = commandLine;
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-  WaitForSingleObject(pi.hProcess, 30000);
+  win32::ProcessHandles started(pi);
+  WaitForSingleObject(started.process.get(), 30000);
   DWORD code = 0;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  GetExitCodeProcess(started.process.get(), &code);
   return static_cast<int>(code);
 }
 
@@ -68,13 +66,12 @@ std::string ReadRecord(const std::string& path) {
 }
 
 struct ComServers : ::testing::Test {
-  void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
   void TearDown() override {
     RegDeleteKeyA(HKEY_CLASSES_ROOT, kDllClassKey);
     RegDeleteKeyA(HKEY_CLASSES_ROOT, kExeClassKey);
-    CoUninitialize();
   }
   TempDir dir;
+  win32::ComScope com;  // last: COM ends before the folder goes
 };
 
 }  // namespace
@@ -84,12 +81,12 @@ TEST_F(ComServers, ALibraryIsUnregisteredThroughItsEntryPoint) {
   std::string dll = folder + "\\test server.dll";
   ASSERT_TRUE(CopyFileA(TestBinary("com_test_server.dll").c_str(), dll.c_str(), FALSE));
   {
-    HMODULE m = LoadLibraryA(dll.c_str());
+    win32::UniqueModule m(LoadLibraryA(dll.c_str()));
     ASSERT_TRUE(m);
-    auto reg = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(reinterpret_cast<void*>(GetProcAddress(m, "DllRegisterServer")));
+    auto reg = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+        reinterpret_cast<void*>(GetProcAddress(m.get(), "DllRegisterServer")));
     ASSERT_TRUE(reg);
     ASSERT_EQ(reg(), S_OK);
-    FreeLibrary(m);
   }
   ASSERT_TRUE(ClassesKeyExists(kDllClassKey));
   EXPECT_TRUE(UnregisterComServer(dll));
@@ -213,15 +210,16 @@ TEST_F(Programs, NothingStartedGivesMinusOne) {
 TEST_F(Programs, ADocumentOpensWithItsProgramThroughTheShellAndIsWaitedFor) {
   // A document type of our own, opened by the recording program.
   std::string command = "\"" + TestBinary("run_target.exe") + "\" /sleep=500 /exit=5 \"%1\"";
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, ".sowelldoc", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS);
-  RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>("SowellDoc"), 10);
-  RegCloseKey(key);
+  win32::UniqueKey key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, ".sowelldoc", 0, nullptr, 0, KEY_WRITE, nullptr, key.out(), nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>("SowellDoc"), 10);
   ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "SowellDoc\\shell\\open\\command", 0, nullptr, 0, KEY_WRITE, nullptr,
-                            &key, nullptr), ERROR_SUCCESS);
-  RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                            key.out(), nullptr), ERROR_SUCCESS);
+  RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                  static_cast<DWORD>(command.size() + 1));
-  RegCloseKey(key);
+  // The shell reads the association as an installed program would leave it: closed.
+  key.reset();
 
   std::string doc = dir.File("notes.sowelldoc");
   fileio::ReplaceFileContents(doc, "x");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/file_io.h"
+#include "common/win32_handles.h"
 #include "tests/common/temp_dir.h"
 #include "uninstall/support/folders.h"
 #include "uninstall/support/section_ini.h"
@@ -27,12 +28,12 @@ bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 // The system's list of moves at the next start, as pairs of names.
 std::vector<std::string> PendingRenames() {
   std::vector<std::string> items;
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ, &key) != ERROR_SUCCESS) return items;
+  win32::UniqueKey key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ, key.out()) != ERROR_SUCCESS) return items;
   DWORD size = 0;
-  if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
+  if (RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
     std::string data(size, '\0');
-    RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
+    RegQueryValueExA(key.get(), "PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
                      &size);
     // Pairs of zero-terminated names, the second empty for a deletion.
     size_t pos = 0;
@@ -43,17 +44,15 @@ std::vector<std::string> PendingRenames() {
       pos = end + 1;
     }
   }
-  RegCloseKey(key);
   // The list ends with one more empty name.
   if (items.size() % 2 == 1 && items.back().empty()) items.pop_back();
   return items;
 }
 
 void ClearPendingRenames() {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-  RegDeleteValueA(key, "PendingFileRenameOperations");
-  RegCloseKey(key);
+  win32::UniqueKey key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, key.out()) != ERROR_SUCCESS) return;
+  RegDeleteValueA(key.get(), "PendingFileRenameOperations");
 }
 
 // Index of the pair whose source ends with `path`, or -1.
@@ -90,11 +89,12 @@ TEST(DeferredDeletion, AFileHeldOpenIsListedForTheNextStart) {
   TempDir dir;
   std::string f = dir.File("in use.dll");
   MakeFile(f);
-  HANDLE held = CreateFileA(f.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  win32::UniqueFile held(CreateFileA(f.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
   EXPECT_FALSE(DeleteFileForce(f));
   DeleteFileLater(f);
-  CloseHandle(held);
+  // Held only while the deletion is refused and scheduled.
+  held.reset();
 
   std::vector<std::string> items = PendingRenames();
   int at = FindPending(items, f);
@@ -165,23 +165,22 @@ TEST(Wininit, AMoveToALongNameAddsTheRunOnceRename) {
   EXPECT_EQ(text.rfind("[Rename]\r\nNUL=", 0), 0u) << text;
   EXPECT_NE(text.find("=" + ShortPathOf(from) + "\r\n"), std::string::npos) << text;
 
-  HKEY key;
+  win32::UniqueKey key;
   ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", 0,
-                          KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+                          KEY_ALL_ACCESS, key.out()), ERROR_SUCCESS);
   char name[512];
   bool found = false;
   for (DWORD i = 0;; ++i) {
     DWORD size = sizeof name;
     char data[1024] = {};
     DWORD dataSize = sizeof data;
-    if (RegEnumValueA(key, i, name, &size, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &dataSize) != ERROR_SUCCESS) break;
+    if (RegEnumValueA(key.get(), i, name, &size, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &dataSize) != ERROR_SUCCESS) break;
     if (std::string(data).find("\"A long target name.dll\"") != std::string::npos) {
       found = std::string(name).rfind("Rename ", 0) == 0 && std::string(data).rfind("command.com /c ren ", 0) == 0;
-      RegDeleteValueA(key, name);
+      RegDeleteValueA(key.get(), name);
       break;
     }
   }
-  RegCloseKey(key);
   EXPECT_TRUE(found);
 }
 
@@ -248,12 +247,11 @@ namespace {
 
 int CountBatchFiles(const std::string& folder) {
   WIN32_FIND_DATAA d;
-  HANDLE h = FindFirstFileA((folder + "\\*.bat").c_str(), &d);
-  if (h == INVALID_HANDLE_VALUE) return 0;
+  win32::UniqueFind h(FindFirstFileA((folder + "\\*.bat").c_str(), &d));
+  if (!h) return 0;
   int n = 0;
   do ++n;
-  while (FindNextFileA(h, &d));
-  FindClose(h);
+  while (FindNextFileA(h.get(), &d));
   return n;
 }
 
@@ -291,11 +289,12 @@ TEST(SelfDeletion, TheBatchRemovesTheProgramAndItsFolderAndRunsNothingElse) {
   std::string commandLine = "\"" + program + "\"";
   ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, parent.Path().c_str(),
                              &si, &pi));
-  WaitForSingleObject(pi.hProcess, 30000);
   DWORD code = 99;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  {  // no handle of ours stays on the program while its folder goes
+    win32::ProcessHandles started(pi);
+    WaitForSingleObject(started.process.get(), 30000);
+    GetExitCodeProcess(started.process.get(), &code);
+  }
   SetEnvironmentVariableA("SOWELLVICTIM", nullptr);
   ASSERT_EQ(code, 0u) << "the batch file was not started";
 
@@ -322,9 +321,10 @@ TEST(SelfDeletion, AFolderWithOtherFilesIsLeftWithThem) {
   PROCESS_INFORMATION pi{};
   std::string commandLine = "\"" + program + "\"";
   ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  WaitForSingleObject(pi.hProcess, 30000);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  {  // no handle of ours stays on the program while its folder goes
+    win32::ProcessHandles started(pi);
+    WaitForSingleObject(started.process.get(), 30000);
+  }
 
   EXPECT_TRUE(WaitUntil([&] { return !Exists(program) && CountBatchFiles(parent.Path()) == 0; }, 60));
   EXPECT_TRUE(Exists(folder + "\\user data.txt"));

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "common/file_io.h"
+#include "common/win32_handles.h"
 #include "tests/common/temp_dir.h"
 #include "uninstall/support/dialogs_core.h"
 #include "uninstall/support/ini_files.h"
@@ -226,8 +227,8 @@ TEST_F(Dialogs, AMissingOrUnreadableLogGivesTheBuiltInTexts) {
 
   LogPath = dir.File("locked.log");
   fileio::ReplaceFileContents(LogPath, "[Strings]\r\n6=Replaced\r\n");
-  HANDLE held = CreateFileA(LogPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  win32::UniqueFile held(
+      CreateFileA(LogPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
   EXPECT_EQ(MessageText(6), "Removing files...");
-  CloseHandle(held);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "common/file_io.h"
+#include "common/win32_handles.h"
 #include "tests/common/temp_dir.h"
 #include "uninstall/support/folders.h"
 #include "uninstall/support/ini_files.h"
@@ -25,13 +26,14 @@ TEST(IniWriteBack, AFileHeldOpenByAnotherProgramStillReadsAndIsWrittenBack) {
   TempDir dir;
   std::string ini = dir.File("shared.ini");
   fileio::ReplaceFileContents(ini, "[S]\r\nk=v\r\nj=w\r\n");
-  HANDLE other = CreateFileA(ini.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  win32::UniqueFile other(CreateFileA(ini.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_NE(other.get(), INVALID_HANDLE_VALUE);
   EXPECT_EQ(IniReadString(ini, "S", "k", ""), "v");
   IniDeleteKey(ini, "S", "k");
   IniCloseAll();
-  CloseHandle(other);
+  // The other program lets go only after the write-back.
+  other.reset();
   EXPECT_EQ(*fileio::ReadWholeFile(ini), "[S]\r\nj=w\r\n");
 }
 

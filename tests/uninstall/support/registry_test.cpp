@@ -10,30 +10,27 @@
 #include <string>
 #include <vector>
 
+#include "common/win32_handles.h"
+
 namespace {
 
 const char kBase[] = "Software\\SowellSupportTest";
 
 bool KeyExists(HKEY root, const std::string& subKey) {
-  HKEY key;
-  if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  win32::UniqueKey key;
+  return RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, key.out()) == ERROR_SUCCESS;
 }
 
 bool ValueExists(HKEY root, const std::string& subKey, const char* name) {
-  HKEY key;
-  if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  bool found = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-  RegCloseKey(key);
-  return found;
+  win32::UniqueKey key;
+  if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, key.out()) != ERROR_SUCCESS) return false;
+  return RegQueryValueExA(key.get(), name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 void CreateKey(HKEY root, const std::string& subKey) {
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+  win32::UniqueKey key;
+  ASSERT_EQ(RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(), nullptr),
             ERROR_SUCCESS);
-  RegCloseKey(key);
 }
 
 struct Registry : ::testing::Test {
@@ -155,8 +152,7 @@ TEST_F(Registry, RootsAndEmptyPathsAreNeverDeletedOrEmptied) {
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, std::string(kBase) + "\\Canary"));
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software"));
   EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, "", "SowellCanaryValue"));
-  HKEY root;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, nullptr, 0, KEY_SET_VALUE, &root), ERROR_SUCCESS);
-  RegDeleteValueA(root, "SowellCanaryValue");
-  RegCloseKey(root);
+  win32::UniqueKey root;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, nullptr, 0, KEY_SET_VALUE, root.out()), ERROR_SUCCESS);
+  RegDeleteValueA(root.get(), "SowellCanaryValue");
 }

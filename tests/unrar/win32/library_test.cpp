@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "common/win32_handles.h"
 #include "tests/common/temp_dir.h"
 #include "tests/unrar/win32/unrar_library.h"
 #include "tools/rarwriter/rar_writer.h"
@@ -80,11 +81,11 @@ TEST_F(Library, HeaderRecordTimesAndAttributes) {
     DWORD attributes = GetFileAttributesW(path.c_str());
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_READONLY);
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    win32::UniqueFile f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(f.get(), INVALID_HANDLE_VALUE);
     FILETIME written;
-    GetFileTime(f, nullptr, nullptr, &written);
-    CloseHandle(f);
+    GetFileTime(f.get(), nullptr, nullptr, &written);
+    f.reset();
     const uint64_t got = (uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime;
     EXPECT_EQ(got, ticks);
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);

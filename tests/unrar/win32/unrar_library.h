@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "common/win32_handles.h"
 #include "unrar/unrar_api.h"
 
 struct UnrarLibrary {
@@ -26,10 +27,7 @@ struct UnrarLibrary {
   }
   template <class F>
   F Bind(const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-  }
-  ~UnrarLibrary() {
-    if (module) FreeLibrary(module);
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module.get(), name)));
   }
   UnrarLibrary(const UnrarLibrary&) = delete;
   UnrarLibrary& operator=(const UnrarLibrary&) = delete;
@@ -38,7 +36,7 @@ struct UnrarLibrary {
     return Open && Close && ReadHeader && Process && SetVol && SetData && SetPassword;
   }
 
-  HMODULE module;
+  win32::UniqueModule module;
   OpenFn Open = nullptr;
   CloseFn Close = nullptr;
   ReadHeaderFn ReadHeader = nullptr;
