@@ -8,6 +8,7 @@
 #include "common/install_log.h"
 #include "common/log_journal.h"
 #include "common/process.h"
+#include "common/timing.h"
 #include "uninstall/removal_rules.h"
 #include "uninstall/support/com_process.h"
 #include "uninstall/support/path_identity.h"
@@ -29,6 +30,7 @@ const char kFontsKeyNT[] = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersio
 using installlog::RemovalStage;
 
 void LoadSection(RemovalContext& c, std::string_view name) {
+  TIMED("reap: read a section of the log");
   c.sectionLines.clear();
   IniReadSectionValues(c.logPath, name, c.sectionLines);
 }
@@ -286,11 +288,25 @@ void DeleteFilesByMask(RemovalContext& c, const std::string& path) {
   if (removal::HasWildcards(path) && !removal::IsMaskAllowedIn(removal::FolderOf(path), c.protectedFolders)) return;
   // What the path really names decides, not how it is written: an exact name
   // goes wherever it is, a mask only in a folder known to be no protected one.
-  std::optional<pathid::FileTarget> target = c.paths.File(path);
+  std::optional<pathid::FileTarget> target;
+  {
+    TIMED("reap: resolve a file record");
+    target = c.paths.File(path);
+  }
   if (!target) return;
   if (target->mask) {
     std::optional<std::vector<pathid::Place>> folder = c.paths.FolderChain(target->folder);
     if (!folder || !c.folderRules.MaySweep(*folder)) return;
+  }
+  if (!target->mask) {
+    // The name the system reads names one file, by its long or its short
+    // name, as the search below would find it: deleting it by that name is
+    // all it takes, one call a file. Anything else (read-only, in use, a
+    // folder of that name) is left to the search below.
+    TIMED("reap: delete a file by its name");
+    if (DeleteFileA(target->Path().c_str())) return;
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
   }
   const std::string folder = pathspell::Join(target->folder, "");
   TFindMatch match;
@@ -314,6 +330,7 @@ void DeleteFilesByMask(RemovalContext& c, const std::string& path) {
 namespace {
 
 void FilesStep(RemovalContext& c, const RemovalStage& stage) {
+  TIMED("reap: files step");
   if (!BeginStep(c, stage)) return;
   const removal::PathSet kept = removal::KeptSharedFileSet(c.keptSharedFiles);
   for (const std::string& path : installlog::StageObjects(stage, c.sectionLines)) {
@@ -328,6 +345,7 @@ void FilesStep(RemovalContext& c, const RemovalStage& stage) {
 }
 
 void FoldersStep(RemovalContext& c, const RemovalStage& stage) {
+  TIMED("reap: folders step");
   if (!BeginStep(c, stage)) return;
   // The log itself would keep the install folder from becoming empty.
   DeleteLog(c);

@@ -99,3 +99,30 @@ TEST(RemovalOrder, AProgramBeforeTheRemovalThatRefusesStopsItAtOnce) {
 }
 
 }  // namespace
+
+TEST(FileRecords, AnExactNameGoesByItselfWhateverItsAttributesOrSpelling) {
+  TempDir dir;
+  const std::string plain = dir.File("plain.txt");
+  const std::string readOnly = dir.File("read only.txt");
+  const std::string longName = dir.File("A rather long file name.txt");
+  const std::string folder = dir.File("folder.txt");
+  for (const std::string& f : {plain, readOnly, longName}) fileio::ReplaceFileContents(f, "x");
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  ASSERT_TRUE(SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+  char shortPath[MAX_PATH] = {};
+  ASSERT_GT(GetShortPathNameA(longName.c_str(), shortPath, MAX_PATH), 0u);
+
+  RemovalContext context;
+  DeleteFilesByMask(context, plain);
+  // Written in another case, with a trailing dot that the system drops.
+  DeleteFilesByMask(context, dir.File("READ ONLY.TXT."));
+  DeleteFilesByMask(context, shortPath);
+  DeleteFilesByMask(context, folder);
+  DeleteFilesByMask(context, dir.File("missing.txt"));
+
+  EXPECT_FALSE(fileio::FileExists(plain));
+  EXPECT_FALSE(fileio::FileExists(readOnly));
+  EXPECT_FALSE(fileio::FileExists(longName)) << shortPath;
+  DWORD attr = GetFileAttributesA(folder.c_str());
+  EXPECT_TRUE(attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY)) << "a folder is no file record's";
+}
