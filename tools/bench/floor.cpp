@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "common/win32_handles.h"
+
 namespace {
 
 struct Tree {
@@ -64,13 +66,13 @@ int Create(const Tree& t, DWORD bytes) {
     if (t.folders > 1 && !MakeFolder(folder)) return Failed("CreateDirectoryA", folder);
     for (long i = 0; i < t.perFolder; ++i) {
       const std::string path = Tree::File(folder, i);
-      HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (file == INVALID_HANDLE_VALUE) return Failed("CreateFileA", path);
+      win32::UniqueFile file(
+          CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!file) return Failed("CreateFileA", path);
       DWORD written = 0;
-      const bool ok = WriteFile(file, buffer.data(), bytes, &written, nullptr) && written == bytes;
-      if (!ok) Failed("WriteFile", path);
-      if (!CloseHandle(file)) return Failed("CloseHandle", path);
-      if (!ok) return 1;
+      if (!WriteFile(file.get(), buffer.data(), bytes, &written, nullptr) || written != bytes) {
+        return Failed("WriteFile", path);
+      }
     }
   }
   return 0;
