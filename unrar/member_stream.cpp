@@ -58,9 +58,10 @@ long PartReader::Read(unsigned char* buffer, size_t size) {
 }
 
 int PartReader::Drain() {
-  std::vector<unsigned char> buffer(kChunk);
+  // Usually nothing is left: no allocation for that.
+  unsigned char buffer[4096];
   for (;;) {
-    long n = Read(buffer.data(), buffer.size());
+    long n = Read(buffer, sizeof buffer);
     if (n < 0) return error_;
     if (n == 0) return kSuccess;
   }

@@ -182,13 +182,14 @@ int Archive::SkipPending(const Member& m, uint64_t data_offset) {
 int Archive::CannotDecode(const Member& m) {
   if (m.split_before) return kBadArchive;  // its beginning is in an earlier volume
   if (m.encrypted) return kMissingPassword;
+  if (!unpack::SameFamily(m.unp_ver, m.unp_ver)) return kUnknownFormat;
+  if (m.dictionary > unpack::kMaxDictionary) return kNoMemory;
   if (!decoder_ || !unpack::SameFamily(decoder_version_, m.unp_ver)) {
     decoder_ = unpack::MakeDecoder(m.unp_ver);
     decoder_version_ = m.unp_ver;
     decoder_ready_ = false;
   }
   if (!decoder_) return kUnknownFormat;
-  if (m.dictionary > unpack::kMaxDictionary) return kNoMemory;
   // A solid member goes on from the one before, which must have been decoded
   // by this decoder without fault.
   if (m.solid && !decoder_ready_) return kBadData;
