@@ -33,6 +33,9 @@ class Archive {
   const std::string& Comment() const { return comment_; }
   const std::string& VolumeName() const { return volume_name_; }
   Format format() const { return format_; }
+  bool IsVolume() const { return is_volume_; }
+  bool IsSolid() const { return solid_; }
+  bool NewNumbering() const { return new_numbering_; }
 
   // Reads the next member header; kEndArchive after the last one.
   int ReadHeader(Member& member);
