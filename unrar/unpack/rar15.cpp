@@ -21,6 +21,10 @@ using old::Window;
 
 class Rar15Decoder final : public Decoder {
  public:
+  Rar15Decoder() {
+    for (int i = 0; i < static_cast<int>(Code15::kCount); ++i) lookup_[i] = old::Code15Lookup(static_cast<Code15>(i));
+    for (int i = 0; i < 4; ++i) short_[i] = &old::ShortLengthCode(i & 2, i & 1);
+  }
   int Decode(PackedInput& in, UnpackedOutput& out, const MemberParams& params) override;
 
  private:
@@ -36,6 +40,10 @@ class Rar15Decoder final : public Decoder {
 
   static void Rescale(uint16_t* set, uint8_t* next_place);
 
+  const uint16_t* Lookup(Code15 c) const { return lookup_[static_cast<int>(c)]; }
+
+  const uint16_t* lookup_[static_cast<int>(Code15::kCount)];
+  const old::ShortCode* short_[4];
   BitInput bits_;
   Window win_;
   uint64_t limit_ = 0;  // window position at which this member ends
@@ -102,7 +110,7 @@ bool Rar15Decoder::CopyString(unsigned distance, unsigned length) {
 }
 
 bool Rar15Decoder::GetFlags() {
-  const unsigned place = Decode15(bits_, old::Code15Lookup(Code15::kPlace2));
+  const unsigned place = Decode15(bits_, Lookup(Code15::kPlace2));
   // The code has one symbol more than the set has places.
   if (place > 255) return false;
   unsigned flags;
@@ -133,7 +141,7 @@ bool Rar15Decoder::HuffDecode() {
   } else {
     code = Code15::kPlace0;
   }
-  int place = static_cast<int>(Decode15(bits_, old::Code15Lookup(code)) & 0xff);
+  int place = static_cast<int>(Decode15(bits_, Lookup(code)) & 0xff);
   if (st_mode_) {
     // Literal-only mode: symbol 0 escapes, the others stand one place on
     // (the last symbol shares 0 in the low byte; its code is the longest).
@@ -148,7 +156,7 @@ bool Rar15Decoder::HuffDecode() {
       }
       const unsigned length = (f & 0x4000) ? 4 : 3;
       bits_.Skip(1);
-      unsigned distance = Decode15(bits_, old::Code15Lookup(Code15::kPlace2));
+      unsigned distance = Decode15(bits_, Lookup(Code15::kPlace2));
       distance = (distance << 5) | (bits_.Peek16() >> 11);
       bits_.Skip(5);
       return CopyString(distance, length);
@@ -188,7 +196,7 @@ bool Rar15Decoder::ShortLZ() {
     lcount_ = 0;
   }
   field = (field >> 8) & 0xff;
-  const old::ShortCode& sc = old::ShortLengthCode(avr_ln1_ >= 37, buf60_ != 0);
+  const old::ShortCode& sc = *short_[(avr_ln1_ >= 37 ? 2 : 0) + (buf60_ != 0 ? 1 : 0)];
   unsigned length = sc.symbol[field];
   bits_.Skip(sc.bits[field]);
 
@@ -199,7 +207,7 @@ bool Rar15Decoder::ShortLZ() {
     }
     if (length == 14) {
       lcount_ = 0;
-      length = Decode15(bits_, old::Code15Lookup(Code15::kLength2)) + 5;
+      length = Decode15(bits_, Lookup(Code15::kLength2)) + 5;
       const unsigned distance = (bits_.Peek16() >> 1) | 0x8000;
       bits_.Skip(15);
       last_length_ = length;
@@ -209,7 +217,7 @@ bool Rar15Decoder::ShortLZ() {
     lcount_ = 0;
     const unsigned which = length;
     unsigned distance = old_dist_[(old_dist_ptr_ - (length - 9)) & 3];
-    length = Decode15(bits_, old::Code15Lookup(Code15::kLength1)) + 2;
+    length = Decode15(bits_, Lookup(Code15::kLength1)) + 2;
     if (length == 0x101 && which == 10) {
       buf60_ ^= 1;
       return true;
@@ -227,7 +235,7 @@ bool Rar15Decoder::ShortLZ() {
   avr_ln1_ += length;
   avr_ln1_ -= avr_ln1_ >> 4;
 
-  int place = static_cast<int>(Decode15(bits_, old::Code15Lookup(Code15::kPlace2)) & 0xff);
+  int place = static_cast<int>(Decode15(bits_, Lookup(Code15::kPlace2)) & 0xff);
   unsigned distance = ch_set_a_[place];
   if (--place != -1) {
     ch_set_a_[place + 1] = ch_set_a_[place];
@@ -253,9 +261,9 @@ bool Rar15Decoder::LongLZ() {
   unsigned length;
   uint32_t field = bits_.Peek16();
   if (avr_ln2_ >= 122) {
-    length = Decode15(bits_, old::Code15Lookup(Code15::kLength2));
+    length = Decode15(bits_, Lookup(Code15::kLength2));
   } else if (avr_ln2_ >= 64) {
-    length = Decode15(bits_, old::Code15Lookup(Code15::kLength1));
+    length = Decode15(bits_, Lookup(Code15::kLength1));
   } else if (field < 0x100) {
     length = field;
     bits_.Skip(16);
@@ -276,7 +284,7 @@ bool Rar15Decoder::LongLZ() {
   } else {
     code = Code15::kPlace0;
   }
-  const unsigned place = Decode15(bits_, old::Code15Lookup(code));
+  const unsigned place = Decode15(bits_, Lookup(code));
   avr_plc_b_ += place;
   avr_plc_b_ -= avr_plc_b_ >> 8;
 

@@ -23,7 +23,6 @@ void BitInput::Start(PackedInput* in) {
   bit_ = 0;
   mark_ = 0;
   eof_ = false;
-  std::fill(buf_.begin(), buf_.end(), 0);
 }
 
 bool BitInput::Refill() {
@@ -42,7 +41,7 @@ bool BitInput::Refill() {
       }
       len_ += static_cast<size_t>(n);
     }
-    std::fill(buf_.begin() + static_cast<std::ptrdiff_t>(len_), buf_.end(), 0);
+    std::memset(buf_.data() + len_, 0, kPad);
   }
   mark_ = len_ > kAhead ? len_ - kAhead : 0;
   if (!eof_) return true;

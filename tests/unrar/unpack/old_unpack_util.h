@@ -2,6 +2,9 @@
 // fixture members of those versions and a driver that decodes one member.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
