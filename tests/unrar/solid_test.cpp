@@ -22,6 +22,14 @@ using membertest::RunPlan;
 
 std::string Fixture(const std::string& dir, const std::string& name) { return dir + "/" + name; }
 
+// The process's resident memory in KB (0 where the system does not say).
+long ResidentKb() {
+  std::ifstream statm("/proc/self/statm");
+  long pages = 0, resident = 0;
+  statm >> pages >> resident;
+  return resident * 4;
+}
+
 bool HaveDecoder(unsigned version) { return rar::unpack::MakeDecoder(version) != nullptr; }
 
 unsigned Log2(uint64_t v) {
@@ -199,6 +207,41 @@ TEST_P(Split, CompressedMembersAcrossVolumesAndDamageInOne) {
 
 INSTANTIATE_TEST_SUITE_P(Volumes, Split,
                          ::testing::Values(SplitCase{"Rar.rar", 29, 4, false}, SplitCase{"Rar.rar", 29, 4, true},
-                                           SplitCase{"Rar5.rar", 50, 5, false}));
+                                           SplitCase{"Rar5.rar", 50, 5, false}, SplitCase{"Rar2.rar", 20, 4, false},
+                                           SplitCase{"Rar15.rar", 15, 4, true}));
+
+// Ten thousand small solid members, each the same packed data that repeats
+// its own first byte (so every copy unpacks alike): every one extracts, and
+// the process's resident memory does not grow with their number.
+TEST(LongSolidSet, TenThousandMembers) {
+  if (!HaveDecoder(50)) GTEST_SKIP() << "no decoder for version 50";
+  auto members = unpacktest::ReadPackedMembers(
+      unpacktest::ReadWhole(Fixture(UNRAR_FIXTURES, "test_read_format_rar5_solid.rar")));
+  ASSERT_GE(members.size(), 3u);
+  std::vector<rarwriter::Entry> entries{Carried(members[0], true), Carried(members[1], true)};
+  for (int i = 0; i < 10000; ++i) entries.push_back(Carried(members[2], true, "set/" + std::to_string(i) + ".bin"));
+  TempDir dir;
+  rarwriter::Options o;
+  o.format = 5;
+  const std::string archive = SaveVolumes(rarwriter::Write("long.rar", entries, o), dir.Path());
+  const std::string out = dir.File("out");
+  fs::create_directory(out);
+  rar::FileVolumeOpener opener;
+  auto output = rar::MakeLocalOutput();
+  rar::Archive a(opener, output.get());
+  ASSERT_EQ(a.Open(archive, rar::kModeExtract), 0);
+  int failed = 0, count = 0;
+  long resident_early = 0;
+  rar::Member m;
+  while (a.ReadHeader(m) == 0) {
+    failed += a.ProcessFile(count < 2 ? rar::kExtract : rar::kTest, out.c_str(), nullptr) != 0;
+    if (++count == 2000) resident_early = ResidentKb();
+  }
+  EXPECT_EQ(count, static_cast<int>(entries.size()));
+  EXPECT_EQ(failed, 0);
+  const long resident_late = ResidentKb();
+  std::printf("resident memory after 2,000 members: %ld KB, after %d: %ld KB\n", resident_early, count, resident_late);
+  EXPECT_LT(resident_late - resident_early, 16 * 1024);
+}
 
 }  // namespace
