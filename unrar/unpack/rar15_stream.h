@@ -40,6 +40,8 @@ class BitInput {
   bool Overrun() const { return eof_ && (pos_ > len_ || (pos_ == len_ && bit_ > 0)); }
   // Every whole byte taken (only meaningful after Ensure()).
   bool AtEnd() const { return eof_ && pos_ >= len_; }
+  // The read position is within the last byte of the input (after Ensure()).
+  bool InLastByte() const { return eof_ && pos_ + 1 >= len_; }
   // Whole bytes of input left after the read position (after Ensure()).
   size_t BytesLeft() const { return len_ > pos_ ? len_ - pos_ : 0; }
 
@@ -74,6 +76,8 @@ class Window {
 
   void Put(unsigned char c) { data_[pos_++ & mask_] = c; }
   unsigned char At(uint64_t distance) const { return data_[(pos_ - distance) & mask_]; }
+  // Takes back the bytes made since `pos` (not yet written out).
+  void Rewind(uint64_t pos) { pos_ = pos; }
   // Copies `length` bytes from `distance` back; the caller checked Reaches().
   void Copy(size_t distance, size_t length);
   // Hands every byte not yet written to `out`; false when it refuses them.

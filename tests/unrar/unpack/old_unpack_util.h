@@ -236,3 +236,28 @@ inline void ExpectNoiseIsSafe(unsigned version, uint8_t first_byte_or, int round
 }
 
 }  // namespace oldtest
+
+namespace oldtest {
+
+// Without a size, a member decodes to the end of its data: the real bytes,
+// and at most what the unused bits of the last byte happen to spell.
+inline void ExpectUnknownSizeEndsWithTheData(const unpacktest::PackedMember& m) {
+  auto whole = RunFresh(m.packed, m.params);
+  ASSERT_EQ(whole.code, rar::kSuccess);
+  rar::unpack::MemberParams p = m.params;
+  p.unp_size_known = false;
+  for (size_t step : {size_t{1} << 16, size_t{3}}) {
+    auto r = RunFresh(m.packed, p, step);
+    EXPECT_EQ(r.code, rar::kSuccess) << m.member.name;
+    ASSERT_GE(r.bytes.size(), whole.bytes.size()) << m.member.name;
+    EXPECT_LE(r.bytes.size(), whole.bytes.size() + 10) << m.member.name;
+    EXPECT_EQ(r.bytes.substr(0, whole.bytes.size()), whole.bytes) << m.member.name;
+  }
+  // Cut short, it is still refused when a symbol lacks its bits, or ends
+  // early with the start of the real bytes.
+  auto cut = RunFresh(m.packed.substr(0, m.packed.size() / 2), p, 5);
+  if (cut.code == rar::kSuccess) EXPECT_EQ(cut.bytes, whole.bytes.substr(0, cut.bytes.size()));
+  else EXPECT_EQ(cut.code, rar::kBadData);
+}
+
+}  // namespace oldtest

@@ -48,3 +48,11 @@ TEST(Rar15Unpack, EmptyMemberNeedsNoData) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Rar15Unpack, MembersWithoutSizeEndWithTheirData) {
+  for (const auto& f : Members()) oldtest::ExpectUnknownSizeEndsWithTheData(f.m);
+}
+
+}  // namespace

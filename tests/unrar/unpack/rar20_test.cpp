@@ -304,3 +304,11 @@ TEST(Rar20Unpack, DamagedMultimediaBlocksAreSafe) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Rar20Unpack, MembersWithoutSizeEndWithTheirData) {
+  for (const auto& f : Members()) oldtest::ExpectUnknownSizeEndsWithTheData(f.m);
+}
+
+}  // namespace
