@@ -140,24 +140,32 @@ Rar29Decoder::Stop Rar29Decoder::RunLz() {
   const size_t mask = mask_;
   uint64_t pos = pos_;
   uint64_t symbol_start = pos;
+  // The bit position lives in locals here; bits_ has it back before any
+  // other reader runs.
+  BitCursor in = bits_.cursor();
+  const unsigned char* border = bits_.border();
   for (;;) {
-    if (bits_.Low()) {
+    if (in.p > border) {
+      bits_.set_cursor(in);
       bits_.Refill();
       if (bits_.Overrun()) {
         // The last symbol was read from beyond the data: it never was.
         pos_ = symbol_start;
         return Stop::kInputEnd;
       }
+      in = bits_.cursor();
+      border = bits_.border();
     }
     if (pos >= limit_) {
       pos_ = pos;
+      bits_.set_cursor(in);
       if (pos >= end_) return Stop::kFull;
       if (const int r = Flush(); r != kSuccess) return Fail(r);
       continue;
     }
     symbol_start = pos;
 
-    int symbol = main_.Decode(bits_);
+    int symbol = main_.Decode(in);
     if (symbol < 256) {
       if (symbol < 0) return Fail(kBadData);
       win[pos & mask] = static_cast<uint8_t>(symbol);
@@ -167,18 +175,18 @@ Rar29Decoder::Stop Rar29Decoder::RunLz() {
     if (symbol >= 271) {
       symbol -= 271;
       uint32_t length = kLenBase[symbol] + 3u;
-      if (const unsigned b = kLenBits[symbol]) length += bits_.Get(b);
-      const int slot = dist_.Decode(bits_);
+      if (const unsigned b = kLenBits[symbol]) length += in.Get(b);
+      const int slot = dist_.Decode(in);
       if (slot < 0) return Fail(kBadData);
       uint32_t distance = kDist.base[slot] + 1;
       const unsigned b = kDist.bits[slot];
       if (slot > 9) {
-        if (b > 4) distance += bits_.Get(b - 4) << 4;
+        if (b > 4) distance += in.Get(b - 4) << 4;
         if (low_dist_repeat_ > 0) {
           --low_dist_repeat_;
           distance += prev_low_dist_;
         } else {
-          const int low = low_dist_.Decode(bits_);
+          const int low = low_dist_.Decode(in);
           if (low < 0) return Fail(kBadData);
           if (low == 16) {
             low_dist_repeat_ = kLowDistRepeat - 1;
@@ -189,7 +197,7 @@ Rar29Decoder::Stop Rar29Decoder::RunLz() {
           }
         }
       } else if (b != 0) {
-        distance += bits_.Get(b);
+        distance += in.Get(b);
       }
       if (distance >= 0x2000) {
         ++length;
@@ -206,22 +214,27 @@ Rar29Decoder::Stop Rar29Decoder::RunLz() {
     if (symbol == 256) {
       // End of block: a new table follows, or the member ends (and says
       // whether the next member of a solid set starts with new tables).
-      const uint32_t flags = bits_.Peek16();
+      const uint32_t flags = in.Peek16();
       pos_ = pos;
+      in.Skip(flags & 0x8000 ? 1 : 2);
+      bits_.set_cursor(in);
       if (flags & 0x8000) {
-        bits_.Skip(1);
         if (const int r = ReadTables(); r != kSuccess) return Fail(r);
         if (model_block_) return Stop::kSwitch;
+        in = bits_.cursor();
+        border = bits_.border();
         continue;
       }
-      bits_.Skip(2);
       if (bits_.Overrun()) return Stop::kInputEnd;
       tables_read_ = (flags & 0x4000) == 0;
       return Stop::kEndOfFile;
     }
     if (symbol == 257) {
       pos_ = pos;
+      bits_.set_cursor(in);
       if (const int r = ReadFilterLz(); r != kSuccess) return Fail(r);
+      in = bits_.cursor();
+      border = bits_.border();
       continue;
     }
     if (symbol == 258) {
@@ -233,10 +246,10 @@ Rar29Decoder::Stop Rar29Decoder::RunLz() {
       const uint32_t distance = old_dist_[n];
       for (unsigned i = n; i > 0; --i) old_dist_[i] = old_dist_[i - 1];
       old_dist_[0] = distance;
-      const int slot = repeat_.Decode(bits_);
+      const int slot = repeat_.Decode(in);
       if (slot < 0) return Fail(kBadData);
       uint32_t length = kLenBase[slot] + 2u;
-      if (const unsigned b = kLenBits[slot]) length += bits_.Get(b);
+      if (const unsigned b = kLenBits[slot]) length += in.Get(b);
       last_length_ = length;
       if (!Copy(pos, length, distance)) return Fail(kBadData);
       continue;
@@ -244,7 +257,7 @@ Rar29Decoder::Stop Rar29Decoder::RunLz() {
     {
       const unsigned n = static_cast<unsigned>(symbol - 263);
       uint32_t distance = kShortBase[n] + 1u;
-      if (const unsigned b = kShortBits[n]) distance += bits_.Get(b);
+      if (const unsigned b = kShortBits[n]) distance += in.Get(b);
       old_dist_[3] = old_dist_[2];
       old_dist_[2] = old_dist_[1];
       old_dist_[1] = old_dist_[0];

@@ -150,7 +150,9 @@ int Rar29Decoder::AddFilter(unsigned first_byte, const uint8_t* body, size_t siz
   if (filters_.pending().size() >= FilterSet::kMaxPending) {
     if (const int r = Flush(); r != kSuccess) return r;
   }
-  return filters_.Add(first_byte, body, size, pos_) ? kSuccess : kBadData;
+  if (!filters_.Add(first_byte, body, size, pos_)) return kBadData;
+  SetLimit();
+  return kSuccess;
 }
 
 }  // namespace rar::unpack::rar29

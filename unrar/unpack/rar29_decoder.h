@@ -51,6 +51,7 @@ class Rar29Decoder final : public Decoder {
   // Room kept between the decoding position and unwritten output: more than
   // the longest match (287 bytes, in a model block).
   static constexpr uint64_t kMargin = 1024;
+  static constexpr uint64_t kChunk = uint64_t{1} << 18;
 
   void ResetStream();
   bool ReserveWindow(uint64_t dictionary);
@@ -79,19 +80,29 @@ class Rar29Decoder final : public Decoder {
     const size_t src = static_cast<size_t>((pos - distance) & mask_);
     pos += length;
     if (dst + length <= win_size_ && src + length <= win_size_) {
-      if (distance >= length) {
-        std::memmove(win + dst, win + src, length);
-      } else if (distance >= 8) {
-        size_t i = 0;
-        for (; i + 8 <= length; i += 8) std::memcpy(win + dst + i, win + src + i, 8);
-        for (; i < length; ++i) win[dst + i] = win[src + i];
+      uint8_t* d = win + dst;
+      const uint8_t* s = win + src;
+      size_t i = 0;
+      if (distance >= 8) {
+        for (; i + 8 <= length; i += 8) Move8(d + i, s + i);
       } else {
-        for (size_t i = 0; i < length; ++i) win[dst + i] = win[src + i];
+        // Short periods: the first 8 bytes one by one, then 8 at a time
+        // from a whole number of periods back.
+        for (; i < length && i < 8; ++i) d[i] = s[i];
+        const size_t period = distance * ((7 + distance) / distance);
+        for (; i + 8 <= length; i += 8) Move8(d + i, d + i - period);
       }
+      for (; i < length; ++i) d[i] = s[i];
     } else {
       for (size_t i = 0; i < length; ++i) win[(dst + i) & mask_] = win[(src + i) & mask_];
     }
     return true;
+  }
+  // Reads before it writes: the two may overlap.
+  static void Move8(uint8_t* to, const uint8_t* from) {
+    uint64_t v;
+    std::memcpy(&v, from, 8);
+    std::memcpy(to, &v, 8);
   }
   Stop Fail(int code) {
     error_ = code;

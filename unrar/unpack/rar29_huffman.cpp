@@ -41,7 +41,7 @@ bool HuffTable::Build(const uint8_t* lengths, unsigned count) {
   return true;
 }
 
-int HuffTable::DecodeLong(BitReader& in, uint32_t bits) const {
+int HuffTable::DecodeLong(BitCursor& in, uint32_t bits) const {
   for (unsigned len = kQuickBits + 1; len < 16; ++len) {
     if (bits < limit_[len]) {
       const uint32_t index = offset_[len] + ((bits >> (16 - len)) - first_[len]);

@@ -21,7 +21,7 @@ class HuffTable {
   bool Build(const uint8_t* lengths, unsigned count);
 
   // The next symbol, or -1 for a code that is not in the table.
-  int Decode(BitReader& in) const {
+  int Decode(BitCursor& in) const {
     const uint32_t bits = in.Peek16();
     const uint16_t entry = quick_[bits >> (16 - kQuickBits)];
     if (entry >= (1u << 12)) {
@@ -30,9 +30,15 @@ class HuffTable {
     }
     return DecodeLong(in, bits);
   }
+  int Decode(BitReader& in) const {
+    BitCursor c = in.cursor();
+    const int symbol = Decode(c);
+    in.set_cursor(c);
+    return symbol;
+  }
 
  private:
-  int DecodeLong(BitReader& in, uint32_t bits) const;
+  int DecodeLong(BitCursor& in, uint32_t bits) const;
 
   // Symbol | length << 12; 0 for codes longer than kQuickBits or unused.
   uint16_t quick_[1u << kQuickBits] = {};

@@ -6,7 +6,17 @@
 
 namespace rar::unpack::rar29 {
 
-void Rar29Decoder::SetLimit() { limit_ = std::min(end_, written_ + win_size_ - kMargin); }
+// The loops stop to write out before the window would overwrite unwritten
+// output, after every kChunk bytes (so that what is written is still in the
+// cache), and where a filter's block ends.
+void Rar29Decoder::SetLimit() {
+  uint64_t limit = std::min(end_, std::min(written_ + win_size_ - kMargin, pos_ + kChunk));
+  for (const PendingFilter& f : filters_.pending()) {
+    const uint64_t block_end = f.start + f.length;
+    if (!f.done && block_end > pos_ && block_end < limit) limit = block_end;
+  }
+  limit_ = limit;
+}
 
 bool Rar29Decoder::WriteWindow(uint64_t from, uint64_t to) {
   while (from < to) {
