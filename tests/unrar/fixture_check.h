@@ -88,6 +88,15 @@ inline std::string FileCrc(const std::filesystem::path& p) {
   return hex;
 }
 
+// Removes what a run extracted; some members come out read-only, which
+// Windows will not delete as they are.
+inline void RemoveTree(const std::filesystem::path& dir) {
+  std::error_code ec;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir, ec))
+    std::filesystem::permissions(e.path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(dir, ec);
+}
+
 struct MemberRow {
   std::string name, kind;
   bool stored = false, encrypted = false;
@@ -239,7 +248,7 @@ inline std::string CheckAll(const Extractor& extract, const std::filesystem::pat
       auto it = codes.find(Key(rel));
       EXPECT_TRUE(it != codes.end() && it->second == 0) << "stray file " << rel;
     }
-    std::filesystem::remove_all(dest);
+    RemoveTree(dest);
   }
   EXPECT_GT(wanted_rows, 0);
   EXPECT_EQ(extracted_ok, wanted_rows);
