@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr uint64_t kMaxUnpacked = 8 << 20;
+constexpr uint64_t kMaxUnpacked = 1 << 19;
 constexpr uint64_t kMaxDeclared = 16 << 20;
 
 class RepeatingOpener : public rar::VolumeOpener {
