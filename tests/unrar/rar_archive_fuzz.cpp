@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     name += "x";
     return 1;
   });
-  // Some real members unpack to hundreds of megabytes: the first few are
+  // Some real members unpack to hundreds of megabytes: the first few hundred kilobytes are
   // enough to reach every path, and an input must stay quick.
   uint64_t unpacked = 0;
   archive.SetDataCallback([&unpacked](const unsigned char*, size_t n) {
