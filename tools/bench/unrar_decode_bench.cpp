@@ -127,7 +127,7 @@ void OursPass(const std::string& archive, std::map<std::string, Timing>& t, std:
 }
 
 // One pass of libarchive over the same volumes.
-void TheirsPass(const std::vector<std::string>& volumes, const std::map<std::string, std::string>& want_crc,
+void TheirsPass(const std::vector<std::string>& volumes, const std::map<std::string, std::string>& want,
                 std::map<std::string, Timing>& t) {
   archive* a = archive_read_new();
   archive_read_support_format_rar(a);
@@ -145,7 +145,7 @@ void TheirsPass(const std::vector<std::string>& volumes, const std::map<std::str
     const char* path = archive_entry_pathname_utf8(e);
     if (!path) path = archive_entry_pathname(e);
     std::string name = path ? path : "";
-    if (!want_crc.count(name)) {
+    if (!want.count(name)) {
       archive_read_data_skip(a);
       continue;
     }
@@ -172,14 +172,19 @@ void TheirsPass(const std::vector<std::string>& volumes, const std::map<std::str
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count() - crc_time;
     if (failed) {
       x.status = "error: " + error;
-    } else if (Hex(crc) != want_crc.at(name)) {
+    } else if (Hex(crc) != want.at(name)) {
       x.status = "bad CRC (" + Hex(crc) + ")";
     } else {
       x.status = "ok";
       x.best = std::min(x.best, seconds);
     }
     x.size = total;
-    if (failed) break;  // a stream that failed cannot be read on
+    if (failed) {
+      // A stream that failed cannot be read on.
+      for (const auto& [rest, crc] : want)
+        if (!t.count(rest)) t[rest].status = "not reached";
+      break;
+    }
   }
   archive_read_free(a);
 }
