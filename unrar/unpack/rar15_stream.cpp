@@ -56,7 +56,7 @@ bool Window::Prepare(uint64_t dictionary, bool keep) {
   const size_t size = static_cast<size_t>(want);
   if (keep && data_ && size <= mask_ + 1) return true;
   if (!keep && data_ && size == mask_ + 1) {
-    pos_ = written_ = 0;
+    pos_ = written_ = base_ = 0;
     return true;
   }
   std::unique_ptr<unsigned char[]> fresh(new (std::nothrow) unsigned char[size]);
@@ -66,8 +66,9 @@ bool Window::Prepare(uint64_t dictionary, bool keep) {
     const size_t old_size = mask_ + 1;
     const uint64_t have = std::min<uint64_t>(pos_, old_size);
     for (uint64_t p = pos_ - have; p < pos_; ++p) fresh[p & (size - 1)] = data_[p & mask_];
+    base_ = pos_ - have;
   } else {
-    pos_ = written_ = 0;
+    pos_ = written_ = base_ = 0;
   }
   data_ = std::move(fresh);
   mask_ = size - 1;
@@ -80,6 +81,8 @@ void Window::Copy(size_t distance, size_t length) {
   const size_t from = static_cast<size_t>((pos_ - distance) & mask_);
   pos_ += length;
   unsigned char* w = data_.get();
+  // A whole ring back is the byte in place: nothing moves.
+  if (distance == mask_ + 1) return;
   if (std::max(to, from) + length <= mask_ + 1) {
     if (distance >= length) {
       std::memcpy(w + to, w + from, length);

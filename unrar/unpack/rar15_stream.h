@@ -71,11 +71,11 @@ class Window {
   uint64_t Pos() const { return pos_; }
   uint64_t Pending() const { return pos_ - written_; }
   bool NeedsFlush() const { return pos_ - written_ >= flush_at_; }
-  // True when `distance` reaches back to a byte of this solid set.
-  bool Reaches(uint64_t distance) const { return distance != 0 && distance <= pos_ && distance <= mask_; }
+  // True when `distance` reaches back to a byte of this solid set that the
+  // ring still holds (a whole ring back is the byte about to be replaced).
+  bool Reaches(uint64_t distance) const { return distance != 0 && distance <= pos_ - base_ && distance <= mask_ + 1; }
 
   void Put(unsigned char c) { data_[pos_++ & mask_] = c; }
-  unsigned char At(uint64_t distance) const { return data_[(pos_ - distance) & mask_]; }
   // Takes back the bytes made since `pos` (not yet written out).
   void Rewind(uint64_t pos) { pos_ = pos; }
   // Copies `length` bytes from `distance` back; the caller checked Reaches().
@@ -88,6 +88,7 @@ class Window {
   size_t mask_ = 0;
   size_t flush_at_ = 0;
   uint64_t pos_ = 0;      // bytes made since the solid set began
+  uint64_t base_ = 0;     // the oldest of them the ring holds
   uint64_t written_ = 0;  // of which handed out
 };
 

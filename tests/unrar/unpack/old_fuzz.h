@@ -2,8 +2,9 @@
 // parameters, then packed bytes.
 //   [0] bit 0: a second, solid member follows; bits 1-2: which version of
 //       the family; bit 3: the size is not known; bits 4-7: input piece size
-//   [1] dictionary: 64 KB << (value % 7)
-//   [2..4] unpacked size (little-endian, below 1 MB)
+//   [1] dictionary: 64 KB << (value % 4)
+//   [2..4] unpacked size (little-endian, below 192 KB: past a 64 KB window,
+//          yet fast enough for many runs a second)
 //   [5..6] with a second member: where its packed bytes start
 // The second member's size is half the first's.
 #pragma once
@@ -49,8 +50,8 @@ inline void Run(const uint8_t* data, size_t size, const unsigned* versions, unsi
   const unsigned flags = data[0];
   rar::unpack::MemberParams p;
   p.version = versions[((flags >> 1) & 3) % version_count];
-  p.dictionary = uint64_t{1} << (16 + data[1] % 7);
-  p.unp_size = (data[2] | (data[3] << 8) | (uint32_t{data[4]} << 16)) % (1u << 20);
+  p.dictionary = uint64_t{1} << (16 + data[1] % 4);
+  p.unp_size = (data[2] | (data[3] << 8) | (uint32_t{data[4]} << 16)) % (3u << 16);
   p.unp_size_known = !(flags & 8);
   const size_t step = 1 + (flags >> 4) * 37;
   const size_t split = (flags & 1) ? std::min<size_t>(size - 7, data[5] | (data[6] << 8)) : size - 7;

@@ -236,6 +236,33 @@ TEST(Rar20Unpack, MatchesBeyondTheWindowOrTheStartAreRefused) {
   EXPECT_EQ(ok.code, rar::kSuccess);
   EXPECT_EQ(ok.bytes.substr(70000), ok.bytes.substr(0, 10));
 
+  // A whole window back is the farthest a match reaches.
+  Writer whole_ring;
+  whole_ring.LzTables(9, 6, 5, false);
+  for (int i = 0; i < 70000; ++i) whole_ring.Literal(static_cast<unsigned char>(i * 7));
+  whole_ring.Match(10, 65536);
+  auto ring = oldtest::RunFresh(whole_ring.Bytes(), Params(70010, false, 1 << 16), 4093);
+  EXPECT_EQ(ring.code, rar::kSuccess);
+  EXPECT_EQ(ring.bytes.substr(70000), ring.bytes.substr(70000 - 65536, 10));
+
+  // A solid member with a larger window than the member before reaches no
+  // further back than that member's window held.
+  for (unsigned distance : {60000u, 69000u}) {
+    auto d = rar::unpack::MakeDecoder(20);
+    auto r1 = oldtest::Run(*d, too_far.Bytes(), Params(70000, false, 1 << 16));
+    ASSERT_EQ(r1.code, rar::kSuccess);
+    Writer next;
+    next.UseWidths(9, 6, 5);
+    next.Match(10, distance);
+    auto r2 = oldtest::Run(*d, next.Bytes(), Params(10, true, 1 << 17));
+    if (distance <= 65536) {
+      EXPECT_EQ(r2.code, rar::kSuccess);
+      EXPECT_EQ(r2.bytes, r1.bytes.substr(70000 - distance, 10));
+    } else {
+      EXPECT_EQ(r2.code, rar::kBadData);
+    }
+  }
+
   // A match that runs past the member's size.
   Writer over;
   over.LzTables(9, 6, 5, false);
