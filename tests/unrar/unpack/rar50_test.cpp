@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -70,33 +72,36 @@ MemberParams Params(uint64_t size, uint64_t dictionary = 128 * 1024, unsigned ve
   return p;
 }
 
-// The SHA-256 column of an expected/*.tsv file, by member name.
-std::map<std::string, std::string> ExpectedSha(const std::string& tsv) {
+// Member name to SHA-256 from a tab-separated listing: the rows whose
+// column `match_col` equals `match`, names in `key`, digests in `value`.
+std::map<std::string, std::string> ShaColumn(const std::string& tsv, size_t key, size_t value, size_t match_col,
+                                             const std::string& match) {
   std::map<std::string, std::string> out;
-  std::string text = unpacktest::ReadWhole(tsv);
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t nl = text.find('\n', at);
-    if (nl == std::string::npos) nl = text.size();
+  std::istringstream lines(unpacktest::ReadWhole(tsv));
+  for (std::string line; std::getline(lines, line);) {
     std::vector<std::string> cols;
-    std::string line = text.substr(at, nl - at);
-    size_t c = 0;
-    for (;;) {
-      size_t tab = line.find('\t', c);
-      cols.push_back(line.substr(c, tab == std::string::npos ? std::string::npos : tab - c));
-      if (tab == std::string::npos) break;
-      c = tab + 1;
+    std::istringstream fields(line);
+    for (std::string f; std::getline(fields, f, '\t');) cols.push_back(f);
+    if (cols.size() > std::max({key, value, match_col}) && cols[match_col] == match && cols[value].size() == 64) {
+      out[cols[key]] = cols[value];
     }
-    if (cols.size() > 8 && cols[1] == "file") out[cols[0]] = cols[8];
-    at = nl + 1;
   }
   return out;
 }
 
+// fixtures2/expected/<archive>.tsv: name, type, ..., original's SHA-256 ninth.
+std::map<std::string, std::string> ExpectedSha2(const char* archive) {
+  return ShaColumn(Fixture2("expected/") + archive + ".tsv", 0, 8, 1, "file");
+}
+// fixtures/MEMBERS.tsv: archive, member, ..., SHA-256 twelfth.
+std::map<std::string, std::string> MembersSha(const char* archive) {
+  return ShaColumn(Fixture("MEMBERS.tsv"), 1, 11, 0, archive);
+}
+
 // --- Real archives -------------------------------------------------------
 
-void ExpectMembersWhole(const std::string& archive, const std::string& tsv, size_t count) {
-  const auto sha = tsv.empty() ? std::map<std::string, std::string>{} : ExpectedSha(tsv);
+void ExpectMembersWhole(const std::string& archive, const std::map<std::string, std::string>& sha, size_t count) {
+  ASSERT_EQ(sha.size(), count) << archive;
   const auto members = Members(archive);
   ASSERT_EQ(members.size(), count) << archive;
   for (const auto& m : members) {
@@ -105,29 +110,32 @@ void ExpectMembersWhole(const std::string& archive, const std::string& tsv, size
     ASSERT_EQ(r.rc, rar::kSuccess) << m.member.name;
     EXPECT_EQ(r.bytes.size(), m.params.unp_size) << m.member.name;
     EXPECT_EQ(r.crc, m.member.crc) << m.member.name;
-    if (auto it = sha.find(m.member.name); it != sha.end()) {
-      EXPECT_EQ(Sha256Hex(r.bytes), it->second) << m.member.name;
-    }
+    ASSERT_EQ(sha.count(m.member.name), 1u) << m.member.name;
+    EXPECT_EQ(Sha256Hex(r.bytes), sha.at(m.member.name)) << m.member.name;
   }
 }
 
 TEST(Rar50Fixtures, MembersComeOutWithTheirHeadersCrcAndOriginalsSha) {
-  ExpectMembersWhole(Fixture2("Rar5.rar"), Fixture2("expected/Rar5.rar.tsv"), 3);
-  ExpectMembersWhole(Fixture("test_read_format_rar5_compressed.rar"), "", 1);
+  ExpectMembersWhole(Fixture2("Rar5.rar"), ExpectedSha2("Rar5.rar"), 3);
+  const char* compressed = "test_read_format_rar5_compressed.rar";
+  ExpectMembersWhole(Fixture(compressed), MembersSha(compressed), 1);
 }
 
 TEST(Rar50Fixtures, LargeMemberComesOutWhole) {
-  ExpectMembersWhole(Fixture2("Large.rar"), Fixture2("expected/Large.rar.tsv"), 1);
+  ExpectMembersWhole(Fixture2("Large.rar"), ExpectedSha2("Large.rar"), 1);
 }
 
 TEST(Rar50Fixtures, SolidMembersGoOnFromThePreviousOne) {
   const auto members = Members(Fixture("test_read_format_rar5_solid.rar"));
+  const auto sha = MembersSha("test_read_format_rar5_solid.rar");
   ASSERT_EQ(members.size(), 7u);
+  ASSERT_EQ(sha.size(), 7u);
   auto d = rar::unpack::MakeDecoder(50);
   for (const auto& m : members) {
     const Result r = Unpack(*d, m.packed, m.params, 5);
     ASSERT_EQ(r.rc, rar::kSuccess) << m.member.name;
     EXPECT_EQ(r.crc, m.member.crc) << m.member.name;
+    EXPECT_EQ(Sha256Hex(r.bytes), sha.at(m.member.name)) << m.member.name;
   }
   // Without what came before, a solid member cannot be decoded.
   auto fresh = rar::unpack::MakeDecoder(50);
@@ -146,11 +154,13 @@ TEST(Rar50Fixtures, MembersSplitAcrossVolumesDecodeFromTheirJoinedPieces) {
     volumes.push_back(Fixture(name));
   }
   const auto members = JoinVolumes(volumes);
+  const auto sha = MembersSha("test_read_format_rar5_multiarchive.part01.rar");
   ASSERT_EQ(members.size(), 2u);
   for (const auto& m : members) {
     const Result r = Unpack(m.packed, m.params, 4093);
     ASSERT_EQ(r.rc, rar::kSuccess) << m.member.name;
     EXPECT_EQ(r.crc, m.member.crc) << m.member.name;
+    EXPECT_EQ(Sha256Hex(r.bytes), sha.at(m.member.name)) << m.member.name;
   }
 }
 
