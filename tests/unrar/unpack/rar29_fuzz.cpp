@@ -3,10 +3,10 @@
 //   byte 0: bit 0 version 36 (else 29), bit 1 two members (the second
 //           solid), bit 2 size unknown
 //   byte 1: dictionary, 64 KiB << (value & 7) (at most 4 MiB)
-//   bytes 2-4: unpacked size of each member, little-endian, up to 1 MiB
+//   bytes 2-4: unpacked size of each member, little-endian, up to 64 KiB
 //   bytes 5-6: with two members, the packed size of the first
-// Output is counted, not kept, and cut off after 16 MiB so that every input
-// stays fast.
+// Output is counted, not kept, and cut off after 1 MiB (when the size is
+// unknown) so that every input stays fast.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -40,7 +40,7 @@ class CountingOutput : public rar::unpack::UnpackedOutput {
     // Touch what is written, so that reads of bad memory show.
     for (size_t i = 0; i < size; i += 4096) sum_ += data[i];
     total_ += size;
-    return total_ <= (size_t{16} << 20);
+    return total_ <= (size_t{1} << 20);
   }
   int Failure() const override { return rar::kWriteError; }
 
@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool two = (data[0] & 2) != 0;
   p.unp_size_known = (data[0] & 4) == 0;
   p.dictionary = uint64_t{64 * 1024} << std::min(data[1] & 7, 6);
-  p.unp_size = (data[2] | (data[3] << 8) | (data[4] << 16)) & 0xFFFFF;
+  p.unp_size = (data[2] | (data[3] << 8) | (data[4] << 16)) & 0xFFFF;
   const size_t first = two ? std::min<size_t>(data[5] | (data[6] << 8), size - 7) : size - 7;
   const uint8_t* packed = data + 7;
 
