@@ -86,18 +86,18 @@ bool Rar29Decoder::ReserveWindow(uint64_t dictionary) {
 }
 
 int Rar29Decoder::Decode(PackedInput& in, UnpackedOutput& out, const MemberParams& params) {
-  if (params.dictionary > kMaxDictionary) return kNoMemory;
   const bool solid = params.solid && started_;
   // A member that failed left no state a solid member could go on from.
   if (solid && broken_) return kBadData;
+  started_ = true;
+  broken_ = true;
+  if (params.dictionary > kMaxDictionary) return kNoMemory;
   if (!solid) ResetStream();
   if (!ReserveWindow(params.dictionary)) return kNoMemory;
   if (!filter_mem_) {
     filter_mem_.reset(new (std::nothrow) uint8_t[2 * kFilterMemory + 64]);
     if (!filter_mem_) return kNoMemory;
   }
-  started_ = true;
-  broken_ = true;
 
   out_ = &out;
   bits_.Start(&in);
