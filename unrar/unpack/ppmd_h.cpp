@@ -60,7 +60,7 @@ void Model::Rescale(uint32_t ctx) {
       const StateVal tmp = Get(p);
       uint32_t p1 = p;
       do {
-        std::memcpy(b + p1, b + p1 - kStateSize, kStateSize);
+        Put(p1, Get(p1 - kStateSize));
         p1 -= kStateSize;
       } while (p1 != stats && tmp.freq > Freq(p1 - kStateSize));
       Put(p1, tmp);
@@ -139,7 +139,7 @@ uint32_t Model::CreateSuccessors(bool skip, uint32_t p1) {
   }
   if (n == 0) return pc;
   if (up_branch > mem.heap_end() || pc > mem.heap_end()) return Broken();
-  StateVal up{b[up_branch], 0, up_branch + 1};
+  StateVal up{Symbol(up_branch), 0, up_branch + 1};
   if (NumStats(pc) != 1) {
     if (pc <= mem.text()) return 0;
     if (!HasStates(pc)) return Broken();
@@ -205,7 +205,7 @@ bool Model::UpdateModel() {
     return true;
   }
   uint32_t& text = mem.text();
-  b[text++] = fs.symbol;
+  b[text++] = B8(fs.symbol);
   uint32_t successor = text;
   if (text >= mem.units_start()) return Restart();
   if (fs.successor) {
@@ -241,7 +241,7 @@ bool Model::UpdateModel() {
     } else {
       p = mem.AllocUnits(1);
       if (!p) return Restart();
-      std::memcpy(b + p, b + OneState(pc), kStateSize);
+      Put(p, Get(OneState(pc)));
       SetStats(pc, p);
       if (Freq(p) < kMaxFreq / 4 - 1)
         SetFreq(p, Freq(p) * 2);
@@ -278,18 +278,21 @@ struct PpmdH::Model : ppmd::Model {
   ByteIn* in = nullptr;
   uint32_t low = 0, code = 0, range = 0;
   uint32_t low_count = 0, high_count = 0, scale = 0;
-  // Bytes asked for after the input ended; each read as 0.
-  int missing = 0;
+  // Nothing more decodes: no model, no input, or the input has ended
+  // (bytes asked for after its end read as 0, and end the symbol at hand).
+  bool stopped = true;
+  bool ended = false;
 
   int NextByte() {
     const int c = in->Get();
     if (c >= 0) return c;
-    missing++;
+    ended = stopped = true;
     return 0;
   }
   bool StartCoder(ByteIn* src) {
     in = src;
-    missing = 0;
+    ended = false;
+    stopped = !ready;
     low = code = 0;
     range = 0xFFFFFFFFu;
     for (int i = 0; i < 4; i++) {
@@ -428,6 +431,7 @@ bool PpmdH::Allocate(size_t bytes) {
   if (m.mem.Reserved() && m.mem.size() == bytes) return true;
   // A new arena holds no model: nothing decodes until the next restart.
   m.ready = false;
+  m.stopped = true;
   return m.mem.Reserve(bytes, kMaxDictionary);
 }
 
@@ -437,22 +441,29 @@ void PpmdH::Restart(int max_order) {
   Model& m = *model_;
   if (!m.mem.Reserved() || max_order < 2 || max_order >= ppmd::kMaxDepth) {
     m.ready = false;
+    m.stopped = true;
     return;
   }
   m.Start(max_order);
+  m.stopped = !m.ready || !m.in || m.ended;
 }
 
-bool PpmdH::StartDecoder(ByteIn* in) { return in && model_->StartCoder(in); }
+bool PpmdH::StartDecoder(ByteIn* in) {
+  if (in && model_->StartCoder(in)) return true;
+  model_->in = nullptr;
+  model_->stopped = true;
+  return false;
+}
 
 int PpmdH::DecodeSymbol() {
   Model& m = *model_;
-  if (!m.ready || m.broken || !m.in || m.missing) return -1;
+  if (m.stopped) return -1;
   const int c = m.DecodeChar();
-  if (c < 0 || m.broken) {
+  if (c < 0) {
     // What is left of the model may be half updated: nothing more from it
     // until it is restarted.
     m.ready = false;
-    return -1;
+    m.stopped = true;
   }
   return c;
 }

@@ -60,7 +60,7 @@ struct StateVal {
 class Model {
  public:
   Memory mem;
-  uint8_t* b = nullptr;  // mem.base(), kept at hand
+  Byte* b = nullptr;  // mem.base(), kept at hand
 
   bool ready = false;   // restarted since the memory was (re)made
   bool broken = false;  // a damaged model was met: nothing more decodes
@@ -86,32 +86,37 @@ class Model {
   void SetSuffix(uint32_t c, uint32_t v) { Store32(b + c + 8, v); }
   static uint32_t OneState(uint32_t c) { return c + 2; }
 
-  uint8_t Symbol(uint32_t s) const { return b[s]; }
-  uint8_t Freq(uint32_t s) const { return b[s + 1]; }
-  void SetFreq(uint32_t s, uint32_t v) { b[s + 1] = static_cast<uint8_t>(v); }
+  uint8_t Symbol(uint32_t s) const { return static_cast<uint8_t>(b[s]); }
+  uint32_t Freq(uint32_t s) const { return U8(b[s + 1]); }
+  void SetFreq(uint32_t s, uint32_t v) { b[s + 1] = B8(v); }
   uint32_t Successor(uint32_t s) const { return Load32(b + s + 2); }
   void SetSuccessor(uint32_t s, uint32_t v) { Store32(b + s + 2, v); }
-  StateVal Get(uint32_t s) const { return {b[s], b[s + 1], Load32(b + s + 2)}; }
+  StateVal Get(uint32_t s) const { return {Symbol(s), static_cast<uint8_t>(Freq(s)), Successor(s)}; }
   void Put(uint32_t s, const StateVal& v) {
-    b[s] = v.symbol;
-    b[s + 1] = v.freq;
+    b[s] = B8(v.symbol);
+    b[s + 1] = B8(v.freq);
     Store32(b + s + 2, v.successor);
   }
   // Asks for the context a state leads to early: it is most often the
   // next one read, and waiting for memory is most of the time spent.
   void Prefetch(uint32_t s) const {
 #if defined(__GNUC__)
-    const uint32_t c = Successor(s);
-    if (c <= mem.heap_end()) __builtin_prefetch(b + c);
+    // Read as one word: the compiler drops a prefetch whose address it
+    // assembled from single bytes.
+    uint32_t c;
+    std::memcpy(&c, b + s + 2, 4);
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    c = __builtin_bswap32(c);
+#endif
+    if (c <= mem.heap_end()) __builtin_prefetch(reinterpret_cast<const char*>(b) + c);
 #else
     (void)s;
 #endif
   }
   void Swap(uint32_t s, uint32_t t) {
-    uint8_t tmp[kStateSize];
-    std::memcpy(tmp, b + s, kStateSize);
-    std::memcpy(b + s, b + t, kStateSize);
-    std::memcpy(b + t, tmp, kStateSize);
+    const StateVal a = Get(s);
+    Put(s, Get(t));
+    Put(t, a);
   }
 
   // A context offset that can be read: in the unit area, not the text.
@@ -192,7 +197,7 @@ class Model {
     const uint32_t ns = NumStats(ctx), stats = Stats(ctx);
     num_masked = static_cast<int>(ns);
     found_state = 0;
-    for (uint32_t i = 0; i < ns; i++) char_mask[b[stats + i * kStateSize]] = esc_count;
+    for (uint32_t i = 0; i < ns; i++) char_mask[Symbol(stats + i * kStateSize)] = esc_count;
   }
 
   // The probability (of 1 << kTotBits) that a context with one symbol
@@ -259,7 +264,7 @@ class Model {
     for (int i = 0; i < diff; i++, p += kStateSize) {
       for (;; p += kStateSize) {
         if (p >= end) return 0;
-        if (char_mask[b[p]] != esc_count) break;
+        if (char_mask[Symbol(p)] != esc_count) break;
       }
       hi += Freq(p);
       ps[i] = p;
@@ -277,7 +282,7 @@ class Model {
     run_length = init_rl;
   }
   void Escape2(uint32_t ctx, const uint32_t* ps, int diff, See2* see, uint32_t scale) {
-    for (int i = 0; i < diff; i++) char_mask[b[ps[i]]] = esc_count;
+    for (int i = 0; i < diff; i++) char_mask[Symbol(ps[i])] = esc_count;
     see->summ = static_cast<uint16_t>(see->summ + scale);
     num_masked = static_cast<int>(NumStats(ctx));
   }
@@ -310,7 +315,7 @@ class Model {
   uint32_t FindState(uint32_t stats, uint32_t n, uint8_t symbol) const {
     const uint32_t end = stats + n * kStateSize;
     for (uint32_t p = stats; p != end; p += kStateSize)
-      if (b[p] == symbol) return p;
+      if (Symbol(p) == symbol) return p;
     return 0;
   }
   uint32_t CreateSuccessors(bool skip, uint32_t p1);
