@@ -13,20 +13,25 @@
 
 namespace rar::unpack::ppmd {
 
-inline uint16_t Load16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-inline uint32_t Load32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-         static_cast<uint32_t>(p[3]) << 24;
+// The arena's bytes: a type of their own rather than a character type, so
+// that the compiler knows a store into the arena leaves the model's other
+// fields alone and keeps them in registers.
+enum class Byte : uint8_t {};
+inline uint32_t U8(Byte x) { return static_cast<uint8_t>(x); }
+inline Byte B8(uint32_t v) { return static_cast<Byte>(static_cast<uint8_t>(v)); }
+
+// Fields are little-endian, as the archiver's 32-bit layout has them.
+inline uint32_t Load16(const Byte* p) { return U8(p[0]) | U8(p[1]) << 8; }
+inline uint32_t Load32(const Byte* p) { return U8(p[0]) | U8(p[1]) << 8 | U8(p[2]) << 16 | U8(p[3]) << 24; }
+inline void Store16(Byte* p, uint32_t v) {
+  p[0] = B8(v);
+  p[1] = B8(v >> 8);
 }
-inline void Store16(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void Store32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
+inline void Store32(Byte* p, uint32_t v) {
+  p[0] = B8(v);
+  p[1] = B8(v >> 8);
+  p[2] = B8(v >> 16);
+  p[3] = B8(v >> 24);
 }
 
 constexpr uint32_t kUnitSize = 12;
@@ -74,7 +79,7 @@ class Memory {
     size_ = 0;
     if (bytes < kUnitSize || bytes > limit || bytes > (uint32_t{1} << 31)) return false;
     const size_t alloc = bytes / kUnitSize * kUnitSize + kUnitSize;
-    base_ = static_cast<uint8_t*>(std::calloc(kHeapStart + alloc + kSlack, 1));
+    base_ = static_cast<Byte*>(std::calloc(kHeapStart + alloc + kSlack, 1));
     if (!base_) return false;
     size_ = bytes;
     heap_end_ = static_cast<uint32_t>(kHeapStart + alloc - kUnitSize);
@@ -95,7 +100,7 @@ class Memory {
     glue_count_ = 0;
   }
 
-  uint8_t* base() const { return base_; }
+  Byte* base() const { return base_; }
   uint32_t heap_end() const { return heap_end_; }
   uint32_t units_start() const { return units_start_; }
   uint32_t text() const { return text_; }
@@ -193,7 +198,7 @@ class Memory {
   }
 
   // Free blocks as a doubly linked list: stamp, size in units, next, prev.
-  uint16_t Stamp(uint32_t p) const { return Load16(base_ + p); }
+  uint32_t Stamp(uint32_t p) const { return Load16(base_ + p); }
   uint32_t Nu(uint32_t p) const { return Load16(base_ + p + 2); }
   uint32_t Next(uint32_t p) const { return Load32(base_ + p + 4); }
   uint32_t Prev(uint32_t p) const { return Load32(base_ + p + 8); }
@@ -208,7 +213,7 @@ class Memory {
   void GlueFreeBlocks() {
     const uint32_t head = kGlueHead;
     // The block at lo_unit is never free; its stamp must not say so.
-    if (lo_unit_ != hi_unit_) base_[lo_unit_] = 0;
+    if (lo_unit_ != hi_unit_) base_[lo_unit_] = B8(0);
     SetNext(head, head);
     SetPrev(head, head);
     // No more blocks can be free than the arena holds units: a bound
@@ -250,7 +255,7 @@ class Memory {
     }
   }
 
-  uint8_t* base_ = nullptr;
+  Byte* base_ = nullptr;
   size_t size_ = 0;
   uint32_t heap_end_ = 0;
   uint32_t text_ = 0, units_start_ = 0, lo_unit_ = 0, hi_unit_ = 0;
