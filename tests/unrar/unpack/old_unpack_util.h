@@ -93,6 +93,24 @@ inline std::string ExpectedSha256(const std::string& archive, const std::string&
   return {};
 }
 
+// Each member in pieces of several sizes (odd ones meet every buffer edge)
+// gives its header's size and CRC and its original's SHA-256, which every
+// member of these versions among the fixtures has.
+inline void ExpectFixturesExact(const std::vector<Fixture>& members) {
+  ASSERT_GE(members.size(), 3u);
+  for (const auto& f : members) {
+    const std::string sha = ExpectedSha256(f.archive, f.m.member.name);
+    ASSERT_FALSE(sha.empty()) << f.m.member.name;
+    for (size_t step : {size_t{1} << 16, size_t{1}, size_t{7}, size_t{4093}}) {
+      auto r = RunFresh(f.m.packed, f.m.params, step);
+      EXPECT_EQ(r.code, rar::kSuccess) << f.archive << " " << f.m.member.name << " step " << step;
+      EXPECT_EQ(r.total, f.m.member.unp_size) << f.m.member.name;
+      EXPECT_EQ(r.crc, f.m.member.crc) << f.archive << " " << f.m.member.name << " step " << step;
+      EXPECT_EQ(Sha256Hex(r.bytes), sha) << f.m.member.name;
+    }
+  }
+}
+
 // An output that takes `allow` bytes and refuses the rest.
 class RefusingOutput : public rar::unpack::UnpackedOutput {
  public:
