@@ -41,8 +41,8 @@ class BitInput {
   static constexpr size_t kStepBytes = 32;
 
   BitInput(PackedInput& in, std::vector<unsigned char>& storage) : in_(in), storage_(storage) {
+    // Only the padding after the data needs zeros, and Refill puts them there.
     storage_.resize(kBufferSize + kPadding);
-    std::memset(storage_.data(), 0, storage_.size());
     data_ = storage_.data();
   }
 

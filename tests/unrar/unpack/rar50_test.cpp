@@ -121,8 +121,22 @@ TEST(Rar50Fixtures, MembersComeOutWithTheirHeadersCrcAndOriginalsSha) {
   ExpectMembersWhole(Fixture(compressed), MembersSha(compressed), 1);
 }
 
+// 64 MiB from 3 KB. Its content is known (fixtures2/README.md), so the
+// bytes are compared whole: hashing them in a sanitizer build takes long.
 TEST(Rar50Fixtures, LargeMemberComesOutWhole) {
-  ExpectMembersWhole(Fixture2("Large.rar"), ExpectedSha2("Large.rar"), 1);
+  const auto members = Members(Fixture2("Large.rar"));
+  ASSERT_EQ(members.size(), 1u);
+  const auto& m = members[0];
+  const Result r = Unpack(m.packed, m.params);
+  ASSERT_EQ(r.rc, rar::kSuccess);
+  EXPECT_EQ(r.crc, m.member.crc);
+  const std::string line = "SharpCompress large fixture\n";
+  std::string want;
+  want.reserve(64 << 20);
+  while (want.size() < (64u << 20)) want += line;
+  want.resize(64 << 20);
+  std::fill(want.begin(), want.begin() + 2048, '\xFF');
+  EXPECT_TRUE(r.bytes == want);
 }
 
 TEST(Rar50Fixtures, SolidMembersGoOnFromThePreviousOne) {
@@ -332,6 +346,25 @@ TEST(Rar50Streams, RecentDistancesAndTheLastLengthAreReused) {
   const Result r = Unpack(w.Finish(), Params(want.size()));
   ASSERT_EQ(r.rc, rar::kSuccess);
   EXPECT_EQ(r.bytes, want);
+}
+
+// Matches that overlap their own output, at every short period.
+TEST(Rar50Streams, OverlappingMatchesRepeatTheirPeriod) {
+  rar50test::StreamWriter w;
+  std::string want;
+  for (int i = 0; i < 80; ++i) want.push_back(static_cast<char>(i * 37 + 11));
+  w.Literals(want);
+  for (size_t back = 1; back <= 80; ++back) {
+    for (size_t len : {back / 2 + 2, back + 1, 3 * back + 5, size_t{700}}) {
+      w.Match(static_cast<uint32_t>(len), back);
+      for (size_t i = 0; i < len; ++i) want.push_back(want[want.size() - back]);
+      w.Literal(static_cast<unsigned char>(back));
+      want.push_back(static_cast<char>(back));
+    }
+  }
+  const Result r = Unpack(w.Finish(), Params(want.size()));
+  ASSERT_EQ(r.rc, rar::kSuccess);
+  EXPECT_TRUE(r.bytes == want);
 }
 
 TEST(Rar50Streams, FarMatchesHaveLongerLengthsAndVersion70HasMoreDistanceCodes) {
