@@ -95,6 +95,8 @@ int Rar50Decoder::DecodeMember(PackedInput& packed, UnpackedOutput& out, const M
   window_.StartMember(p.unp_size_known ? p.unp_size : UINT64_MAX);
 
   BitInput in(packed, input_);
+  // An empty file may come without any packed data.
+  if (p.unp_size_known && p.unp_size == 0 && in.Empty()) return window_.Finish(out);
   BlockHeader block;
   uint64_t at = 0;
   for (;;) {
@@ -254,7 +256,7 @@ int Rar50Decoder::DecodeBlock(BitInput& in, UnpackedOutput& out, unsigned dist_c
     if (pos + length <= wsize && src + length <= wsize) {
       unsigned char* d = win + pos;
       const unsigned char* s = win + src;
-      if (back >= 64 || back >= length || src > pos) {
+      if (back >= 64 || src > pos) {
         CopyPieces(d, s, length);
       } else if (back == 1) {
         std::memset(d, *s, length);

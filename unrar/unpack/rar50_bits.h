@@ -95,6 +95,12 @@ class BitInput {
     return BlockFits();
   }
 
+  // True when the member has no packed bytes at all.
+  bool Empty() {
+    if (!eof_ && end_ == 0) Refill();
+    return eof_ && end_ == 0 && base_ == 0;
+  }
+
   // Moves to a byte position at or after the current one and makes `bytes`
   // bytes there available; false when the input has fewer.
   bool SeekByte(uint64_t absolute_byte, size_t bytes) {

@@ -152,6 +152,17 @@ TEST(Rar50Fixtures, SolidMembersGoOnFromThePreviousOne) {
     EXPECT_EQ(r.crc, m.member.crc) << m.member.name;
     EXPECT_EQ(Sha256Hex(r.bytes), sha.at(m.member.name)) << m.member.name;
   }
+  // An empty member without packed data, solid or not, is no break.
+  auto again = rar::unpack::MakeDecoder(50);
+  EXPECT_EQ(Unpack(*again, members[0].packed, members[0].params).rc, rar::kSuccess);
+  MemberParams empty = members[1].params;
+  empty.unp_size = 0;
+  EXPECT_EQ(Unpack(*again, "", empty).rc, rar::kSuccess);
+  EXPECT_EQ(Unpack(*again, members[1].packed, members[1].params).crc, members[1].member.crc);
+  empty.solid = false;
+  EXPECT_EQ(Unpack(*again, "", empty).rc, rar::kSuccess);
+  empty.unp_size = 1;
+  EXPECT_EQ(Unpack(*again, "", empty).rc, rar::kBadData);
   // Without what came before, a solid member cannot be decoded.
   auto fresh = rar::unpack::MakeDecoder(50);
   EXPECT_EQ(Unpack(*fresh, members[1].packed, members[1].params).rc, rar::kBadData);
