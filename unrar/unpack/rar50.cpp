@@ -3,8 +3,9 @@
 // Version 70 only has more distance codes (larger dictionaries).
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <cstdint>
-#include <vector>
 
 #include "unrar/rar_codes.h"
 #include "unrar/unpack/families.h"
@@ -63,7 +64,7 @@ class Rar50Decoder final : public Decoder {
   uint64_t old_dist_[4] = {};
   uint32_t last_length_ = 0;
   bool can_continue_ = false;
-  std::vector<unsigned char> input_;
+  std::unique_ptr<unsigned char[]> input_;
 };
 
 int Rar50Decoder::Prepare(const MemberParams& p) {
@@ -94,7 +95,11 @@ int Rar50Decoder::DecodeMember(PackedInput& packed, UnpackedOutput& out, const M
   if (tables_read_ && tables_dist_codes_ != dist_codes) tables_read_ = false;
   window_.StartMember(p.unp_size_known ? p.unp_size : UINT64_MAX);
 
-  BitInput in(packed, input_);
+  if (!input_) {
+    input_.reset(new (std::nothrow) unsigned char[BitInput::kBufferSize + BitInput::kPadding]);
+    if (!input_) return kNoMemory;
+  }
+  BitInput in(packed, input_.get());
   // An empty file may come without any packed data.
   if (p.unp_size_known && p.unp_size == 0 && in.Empty()) return window_.Finish(out);
   BlockHeader block;
