@@ -3,8 +3,9 @@
 // Version 70 only has more distance codes (larger dictionaries).
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <cstdint>
-#include <vector>
 
 #include "unrar/rar_codes.h"
 #include "unrar/unpack/families.h"
@@ -57,13 +58,13 @@ class Rar50Decoder final : public Decoder {
   int DecodeBlock(BitInput& in, UnpackedOutput& out, unsigned dist_codes);
 
   Window window_;
-  Huffman main_, dist_, align_, length_;
+  Huffman main_, dist_, align_, length_, levels_;
   bool tables_read_ = false;
   unsigned tables_dist_codes_ = 0;
   uint64_t old_dist_[4] = {};
   uint32_t last_length_ = 0;
   bool can_continue_ = false;
-  std::vector<unsigned char> input_;
+  std::unique_ptr<unsigned char[]> input_;
 };
 
 int Rar50Decoder::Prepare(const MemberParams& p) {
@@ -94,7 +95,13 @@ int Rar50Decoder::DecodeMember(PackedInput& packed, UnpackedOutput& out, const M
   if (tables_read_ && tables_dist_codes_ != dist_codes) tables_read_ = false;
   window_.StartMember(p.unp_size_known ? p.unp_size : UINT64_MAX);
 
-  BitInput in(packed, input_);
+  if (!input_) {
+    input_.reset(new (std::nothrow) unsigned char[BitInput::kBufferSize + BitInput::kPadding]);
+    if (!input_) return kNoMemory;
+  }
+  BitInput in(packed, input_.get());
+  // An empty file may come without any packed data.
+  if (p.unp_size_known && p.unp_size == 0 && in.Empty()) return window_.Finish(out);
   BlockHeader block;
   uint64_t at = 0;
   for (;;) {
@@ -158,7 +165,7 @@ int Rar50Decoder::ReadTables(BitInput& in, unsigned dist_codes) {
     }
     for (zeros += 2; zeros > 0 && i < kLevelCodes; --zeros) level[i++] = 0;
   }
-  Huffman levels;
+  Huffman& levels = levels_;
   if (!levels.Build(level, kLevelCodes, 8)) return kBadData;
 
   const unsigned count = kMainCodes + dist_codes + kAlignCodes + kLengthCodes;
@@ -202,6 +209,13 @@ int Rar50Decoder::ReadTables(BitInput& in, unsigned dist_codes) {
   return kSuccess;
 }
 
+// In 16-byte pieces, so up to 15 bytes past the end: the window has room
+// after it, and those bytes are neither history nor yet to be written.
+// Forward, so a source less than 16 bytes back would read its own output.
+inline void CopyPieces(unsigned char* d, const unsigned char* s, size_t n) {
+  for (size_t i = 0; i < n; i += 16) std::memcpy(d + i, s + i, 16);
+}
+
 // 2..4097 from a length slot and its extra bits.
 inline uint32_t SlotToLength(unsigned slot, const unsigned char* data, size_t& bit) {
   if (slot < 8) return slot + 2;
@@ -237,6 +251,8 @@ int Rar50Decoder::DecodeBlock(BitInput& in, UnpackedOutput& out, unsigned dist_c
   uint64_t flush_at = window_.FlushPoint();
   const uint64_t valid_from = total - window_.History();
   const uint64_t max_back = wsize - Window::kGuard;
+  uint64_t bits = 0;   // the next `ahead` bits from `bit` on, highest first
+  unsigned ahead = 0;
 
   auto copy = [&](size_t length, uint64_t dist) -> bool {
     if (dist == 0 || dist > max_back || dist > total - valid_from) return false;
@@ -245,16 +261,23 @@ int Rar50Decoder::DecodeBlock(BitInput& in, UnpackedOutput& out, unsigned dist_c
     if (pos + length <= wsize && src + length <= wsize) {
       unsigned char* d = win + pos;
       const unsigned char* s = win + src;
-      // Pieces may run up to 15 bytes past the end: the window has room
-      // after it, and those bytes are neither history nor unwritten.
-      if (back >= 16) {
-        for (size_t i = 0; i < length; i += 16) std::memcpy(d + i, s + i, 16);
-      } else if (back >= 8) {
-        for (size_t i = 0; i < length; i += 8) std::memcpy(d + i, s + i, 8);
+      if (back >= 64 || src > pos) {
+        CopyPieces(d, s, length);
       } else if (back == 1) {
         std::memset(d, *s, length);
       } else {
-        for (size_t i = 0; i < length; ++i) d[i] = s[i];
+        // A short period: its first repeats are built from `back` bytes
+        // back, the rest from a multiple of 16 back, where each 16-byte
+        // load matches one earlier store instead of straddling two.
+        const size_t lowest = back & (~back + 1);
+        const size_t period = back * (16 / (lowest < 16 ? lowest : 16));
+        const size_t seed = period < length ? period : length;
+        if (back >= 16) {
+          CopyPieces(d, s, seed);
+        } else {
+          for (size_t i = 0; i < seed; ++i) d[i] = s[i];
+        }
+        if (length > seed) CopyPieces(d + seed, d + seed - period, length - seed);
       }
       pos += length;
       if (pos == wsize) pos = 0;
@@ -285,6 +308,7 @@ int Rar50Decoder::DecodeBlock(BitInput& in, UnpackedOutput& out, unsigned dist_c
       data = in.data();
       bit = in.bit;
       limit = in.Limit();
+      ahead = 0;
       continue;
     }
     if (total >= flush_at) {
@@ -294,15 +318,24 @@ int Rar50Decoder::DecodeBlock(BitInput& in, UnpackedOutput& out, unsigned dist_c
       continue;
     }
 
+    // Runs of literals read from bits kept in a register, so that the next
+    // code does not wait for a load; everything else reads from memory.
+    if (ahead < 16) {
+      bits = rar50::Peek64(data, bit);
+      ahead = 57;
+    }
     unsigned used;
-    const unsigned sym = main_.Decode(static_cast<uint32_t>(PeekBits(data, bit, 16)), used);
+    const unsigned sym = main_.Decode(static_cast<uint32_t>(bits >> 48), used);
     bit += used;
     if (sym < 256) {
+      bits <<= used;
+      ahead -= used;
       win[pos] = static_cast<unsigned char>(sym);
       if (++pos == wsize) pos = 0;
       ++total;
       continue;
     }
+    ahead = 0;
     if (sym >= kMainCodes) return kBadData;
 
     if (sym >= 262) {

@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
 #include "unrar/unpack/decoder.h"
 
@@ -40,11 +39,10 @@ class BitInput {
   // longest step is a filter record after its symbol, plus the 8-byte load).
   static constexpr size_t kStepBytes = 32;
 
-  BitInput(PackedInput& in, std::vector<unsigned char>& storage) : in_(in), storage_(storage) {
-    storage_.resize(kBufferSize + kPadding);
-    std::memset(storage_.data(), 0, storage_.size());
-    data_ = storage_.data();
-  }
+  // storage: kBufferSize + kPadding bytes, kept by the caller from member
+  // to member. Only the padding after the data needs zeros, and Refill puts
+  // them there.
+  BitInput(PackedInput& in, unsigned char* storage) : in_(in), data_(storage) {}
 
   const unsigned char* data() const { return data_; }
   uint64_t Absolute(size_t bit) const { return base_ * 8 + bit; }
@@ -95,6 +93,12 @@ class BitInput {
     return BlockFits();
   }
 
+  // True when the member has no packed bytes at all.
+  bool Empty() {
+    if (!eof_ && end_ == 0) Refill();
+    return eof_ && end_ == 0 && base_ == 0;
+  }
+
   // Moves to a byte position at or after the current one and makes `bytes`
   // bytes there available; false when the input has fewer.
   bool SeekByte(uint64_t absolute_byte, size_t bytes) {
@@ -110,8 +114,7 @@ class BitInput {
   bool BlockFits() const { return !eof_ || block_end_ <= (base_ + end_) * 8; }
 
   PackedInput& in_;
-  std::vector<unsigned char>& storage_;
-  unsigned char* data_ = nullptr;
+  unsigned char* data_;
   size_t end_ = 0;
   uint64_t base_ = 0;
   bool eof_ = false;

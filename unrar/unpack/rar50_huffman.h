@@ -33,15 +33,17 @@ class Huffman {
  private:
   unsigned DecodeLong(uint32_t top16, unsigned& used) const;
 
+  // Left as they are until Build fills what Decode reads: a decoder made
+  // for each small member should not clear them first.
   unsigned lookup_bits_ = 1;
   // symbol << 4 | length; 0 where the code is longer than the lookup.
-  uint16_t lookup_[1u << kMaxLookupBits] = {};
+  uint16_t lookup_[1u << kMaxLookupBits];
   // Per length: the first code and the end of the codes, both shifted to 16 bits.
-  uint32_t first_[16] = {};
-  uint32_t limit_[16] = {};
+  uint32_t first_[16];
+  uint32_t limit_[16];
   // Per length: where its symbols start in symbols_.
-  uint16_t index_[16] = {};
-  uint16_t symbols_[kMaxSymbols] = {};
+  uint16_t index_[16];
+  uint16_t symbols_[kMaxSymbols];
 };
 
 }  // namespace rar::unpack::rar50
