@@ -119,24 +119,20 @@ void Itanium(uint8_t* data, uint32_t size, uint32_t file_offset) {
 }
 
 // Channels stored one after another as byte differences; interleaved back.
-bool Delta(uint8_t* mem, uint32_t size, uint32_t channels) {
+bool Delta(const uint8_t* src, uint8_t* out, uint32_t size, uint32_t channels) {
   if (size > kFilterMemory / 2 || channels == 0 || channels > 1024) return false;
-  uint8_t* out = mem + size;
-  uint32_t src = 0;
   for (uint32_t ch = 0; ch < channels; ++ch) {
     uint8_t prev = 0;
-    for (uint32_t dst = ch; dst < size; dst += channels) out[dst] = prev = static_cast<uint8_t>(prev - mem[src++]);
+    for (uint32_t dst = ch; dst < size; dst += channels) out[dst] = prev = static_cast<uint8_t>(prev - *src++);
   }
   return true;
 }
 
 // Pixels of 3 bytes predicted from their left, upper and upper-left
 // neighbours, with green subtracted from red and blue.
-bool Rgb(uint8_t* mem, uint32_t size, uint32_t stride, uint32_t red) {
+bool Rgb(const uint8_t* src, uint8_t* out, uint32_t size, uint32_t stride, uint32_t red) {
   const uint32_t width = stride - 3;
   if (size > kFilterMemory / 2 || size < 3 || width > size || red > 2) return false;
-  const uint8_t* src = mem;
-  uint8_t* out = mem + size;
   for (uint32_t ch = 0; ch < 3; ++ch) {
     uint32_t prev = 0;
     for (uint32_t i = ch; i < size; i += 3) {
@@ -162,58 +158,79 @@ bool Rgb(uint8_t* mem, uint32_t size, uint32_t stride, uint32_t red) {
   return true;
 }
 
-// Sound samples predicted per channel by an adaptive linear filter.
-bool Audio(uint8_t* mem, uint32_t size, uint32_t channels) {
-  if (size > kFilterMemory / 2 || channels == 0 || channels > 128) return false;
-  const uint8_t* src = mem;
-  uint8_t* out = mem + size;
-  for (uint32_t ch = 0; ch < channels; ++ch) {
-    uint32_t prev_byte = 0;
-    int prev_delta = 0;
-    int d1 = 0, d2 = 0, d3 = 0;
-    int k1 = 0, k2 = 0, k3 = 0;
-    uint32_t dif[7] = {};
-    for (uint32_t i = ch, count = 0; i < size; i += channels, ++count) {
-      d3 = d2;
-      d2 = prev_delta - d1;
-      d1 = prev_delta;
-      uint32_t predicted = 8 * prev_byte + static_cast<uint32_t>(k1 * d1 + k2 * d2 + k3 * d3);
-      predicted = (predicted >> 3) & 0xFF;
-      const uint32_t cur = *src++;
-      predicted -= cur;
-      out[i] = static_cast<uint8_t>(predicted);
-      prev_delta = static_cast<int8_t>(static_cast<uint8_t>(predicted - prev_byte));
-      prev_byte = static_cast<uint8_t>(predicted);
+// One channel of sound samples, predicted by an adaptive linear filter.
+struct AudioChannel {
+  uint32_t prev_byte = 0;
+  int prev_delta = 0, d1 = 0, d2 = 0, d3 = 0;
+  int k1 = 0, k2 = 0, k3 = 0;
+  uint32_t count = 0;
+  uint32_t dif[7] = {};
 
-      const int d = static_cast<int8_t>(cur) * 8;
-      dif[0] += std::abs(d);
-      dif[1] += std::abs(d - d1);
-      dif[2] += std::abs(d + d1);
-      dif[3] += std::abs(d - d2);
-      dif[4] += std::abs(d + d2);
-      dif[5] += std::abs(d - d3);
-      dif[6] += std::abs(d + d3);
-      if ((count & 0x1F) == 0) {
-        uint32_t min = dif[0], best = 0;
-        dif[0] = 0;
-        for (uint32_t j = 1; j < 7; ++j) {
-          if (dif[j] < min) {
-            min = dif[j];
-            best = j;
-          }
-          dif[j] = 0;
-        }
-        switch (best) {
-          case 1: if (k1 >= -16) --k1; break;
-          case 2: if (k1 < 16) ++k1; break;
-          case 3: if (k2 >= -16) --k2; break;
-          case 4: if (k2 < 16) ++k2; break;
-          case 5: if (k3 >= -16) --k3; break;
-          case 6: if (k3 < 16) ++k3; break;
-          default: break;
-        }
+  uint8_t Step(uint32_t cur) {
+    d3 = d2;
+    d2 = prev_delta - d1;
+    d1 = prev_delta;
+    uint32_t predicted = 8 * prev_byte + static_cast<uint32_t>(k1 * d1 + k2 * d2 + k3 * d3);
+    predicted = ((predicted >> 3) - cur) & 0xFF;
+    prev_delta = static_cast<int8_t>(static_cast<uint8_t>(predicted - prev_byte));
+    prev_byte = predicted;
+
+    const int d = static_cast<int8_t>(cur) * 8;
+    dif[0] += std::abs(d);
+    dif[1] += std::abs(d - d1);
+    dif[2] += std::abs(d + d1);
+    dif[3] += std::abs(d - d2);
+    dif[4] += std::abs(d + d2);
+    dif[5] += std::abs(d - d3);
+    dif[6] += std::abs(d + d3);
+    if ((count++ & 0x1F) == 0) Adapt();
+    return static_cast<uint8_t>(predicted);
+  }
+
+  // Every 32 samples the weight whose change would have erred least moves.
+  void Adapt() {
+    uint32_t min = dif[0], best = 0;
+    dif[0] = 0;
+    for (uint32_t j = 1; j < 7; ++j) {
+      if (dif[j] < min) {
+        min = dif[j];
+        best = j;
       }
+      dif[j] = 0;
     }
+    switch (best) {
+      case 1: if (k1 >= -16) --k1; break;
+      case 2: if (k1 < 16) ++k1; break;
+      case 3: if (k2 >= -16) --k2; break;
+      case 4: if (k2 < 16) ++k2; break;
+      case 5: if (k3 >= -16) --k3; break;
+      case 6: if (k3 < 16) ++k3; break;
+      default: break;
+    }
+  }
+};
+
+// Each channel's bytes are stored in a row; the output interleaves them.
+// Channels go two at a time, so that their independent chains overlap.
+bool Audio(const uint8_t* src, uint8_t* out, uint32_t size, uint32_t channels) {
+  if (size > kFilterMemory / 2 || channels == 0 || channels > 128) return false;
+  auto stored = [&](uint32_t ch) { return ch < size ? (size - ch + channels - 1) / channels : 0; };
+  uint32_t ch = 0;
+  for (; ch + 1 < channels; ch += 2) {
+    AudioChannel a, b;
+    const uint8_t* sa = src;
+    const uint8_t* sb = src + stored(ch);
+    src = sb + stored(ch + 1);
+    uint32_t i = ch;
+    for (; i + 1 < size; i += channels) {
+      out[i] = a.Step(*sa++);
+      out[i + 1] = b.Step(*sb++);
+    }
+    if (i < size) out[i] = a.Step(*sa);
+  }
+  if (ch < channels) {
+    AudioChannel a;
+    for (uint32_t i = ch; i < size; i += channels) out[i] = a.Step(*src++);
   }
   return true;
 }
@@ -242,25 +259,31 @@ bool IdentifyFilter(const uint8_t* code, size_t size, FilterKind* kind) {
   return false;
 }
 
-long RunFilter(FilterKind kind, uint8_t* mem, uint32_t length, const uint32_t regs[7], uint64_t file_offset) {
-  if (length > kFilterMemory || regs[4] != length) return -1;
+const uint8_t* RunFilter(FilterKind kind, const uint8_t* data, uint32_t length, const uint32_t regs[7],
+                         uint64_t file_offset, uint8_t* mem) {
+  if (length > kFilterMemory || regs[4] != length) return nullptr;
   const uint32_t offset32 = static_cast<uint32_t>(file_offset);
+  // The transforms in place work on a copy; the others write beside their input.
+  uint8_t* const beside = data == mem ? mem + length : mem;
   switch (kind) {
     case FilterKind::kE8:
     case FilterKind::kE8E9:
-      E8(mem, length, offset32, kind == FilterKind::kE8E9);
-      return 0;
     case FilterKind::kItanium:
-      Itanium(mem, length, offset32);
-      return 0;
+      if (data != mem && length != 0) std::memmove(mem, data, length);
+      if (kind == FilterKind::kItanium) {
+        Itanium(mem, length, offset32);
+      } else {
+        E8(mem, length, offset32, kind == FilterKind::kE8E9);
+      }
+      return mem;
     case FilterKind::kDelta:
-      return Delta(mem, length, regs[0]) ? static_cast<long>(length) : -1;
+      return Delta(data, beside, length, regs[0]) ? beside : nullptr;
     case FilterKind::kRgb:
-      return Rgb(mem, length, regs[0], regs[1]) ? static_cast<long>(length) : -1;
+      return Rgb(data, beside, length, regs[0], regs[1]) ? beside : nullptr;
     case FilterKind::kAudio:
-      return Audio(mem, length, regs[0]) ? static_cast<long>(length) : -1;
+      return Audio(data, beside, length, regs[0]) ? beside : nullptr;
   }
-  return -1;
+  return nullptr;
 }
 
 void FilterSet::Reset() {

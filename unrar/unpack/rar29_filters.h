@@ -19,11 +19,13 @@ constexpr uint32_t kFilterMemory = 0x40000;
 // The standard filter with this byte code; false when it is none of them.
 bool IdentifyFilter(const uint8_t* code, size_t size, FilterKind* kind);
 
-// Runs a filter over mem[0, length) (mem holds 2 * kFilterMemory + 64
-// bytes). regs are the program's initial registers; file_offset is where the
-// block starts in the member. Returns where the result starts in mem (0 or
-// length), or -1 when the parameters do not fit the filter.
-long RunFilter(FilterKind kind, uint8_t* mem, uint32_t length, const uint32_t regs[7], uint64_t file_offset);
+// Runs a filter over data[0, length): the window itself, or mem, or what an
+// earlier filter left in mem (which holds 2 * kFilterMemory + 64 bytes).
+// regs are the program's initial registers; file_offset is where the block
+// starts in the member. Returns the result (in mem, never at data unless
+// data is mem), or null when the parameters do not fit the filter.
+const uint8_t* RunFilter(FilterKind kind, const uint8_t* data, uint32_t length, const uint32_t regs[7],
+                         uint64_t file_offset, uint8_t* mem);
 
 struct PendingFilter {
   FilterKind kind;

@@ -61,21 +61,28 @@ int Rar29Decoder::Flush() {
       waiting = true;
       break;
     }
-    CopyFromWindow(f.start, f.length, mem);
+    // A block that does not wrap around the window's end is filtered from
+    // where it lies.
+    const uint8_t* data = mem;
+    const size_t at = static_cast<size_t>(f.start & mask_);
+    if (at + f.length <= win_size_) {
+      data = window_.get() + at;
+    } else {
+      CopyFromWindow(f.start, f.length, mem);
+    }
     const uint64_t offset = f.start - member_start_;
-    long at = RunFilter(f.kind, mem, f.length, f.regs, offset);
-    if (at < 0) return kBadData;
+    data = RunFilter(f.kind, data, f.length, f.regs, offset, mem);
+    if (!data) return kBadData;
     f.done = true;
     while (i + 1 < list.size()) {
       PendingFilter& next = list[i + 1];
       if (next.done || next.start != f.start || next.length != f.length) break;
-      if (at != 0) std::memmove(mem, mem + at, f.length);
-      at = RunFilter(next.kind, mem, next.length, next.regs, offset);
-      if (at < 0) return kBadData;
+      data = RunFilter(next.kind, data, next.length, next.regs, offset, mem);
+      if (!data) return kBadData;
       next.done = true;
       ++i;
     }
-    if (f.length != 0 && !out_->Write(mem + at, f.length)) return out_->Failure();
+    if (f.length != 0 && !out_->Write(data, f.length)) return out_->Failure();
     written_ = f.start + f.length;
   }
   if (!waiting && pos_ > written_) {
