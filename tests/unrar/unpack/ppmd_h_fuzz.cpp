@@ -4,8 +4,11 @@
 //       which the model refuses); bit 5: restart the coder (not the model)
 //       after the symbols counted in [4..5], as a block without the
 //       restart flag does
-//   [1] model memory in MB, less one (1 to 32 MB)
-//   [2..3] at most 16 symbols per unit of this number are decoded
+//   [1] model memory: below 0x80, (n + 1) * 8 KB, which runs out within
+//       a few thousand symbols; else (n % 32 + 1) MB, as blocks give it
+//   [2..3] at most 4 symbols per unit of this number (up to 4096) are
+//       decoded: an input stays well under a second in the instrumented
+//       build
 //   [4..5] symbols before the coder restarts
 // One model object serves every input, so each starts on a memory that
 // holds whatever the last one left.
@@ -32,9 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int order = (data[0] & 0x1f) + 1;
   if (order > 16) order = 16 + (order - 16) * 3;
   const bool restart_coder = data[0] & 0x20;
-  const size_t memory = (static_cast<size_t>(data[1] % 32) + 1) << 20;
-  // Up to 256K symbols: one input stays well under a second.
-  const uint32_t cap = 16u * (1u + ((data[2] | data[3] << 8) & 0x3fff));
+  const size_t memory = data[1] < 0x80 ? (static_cast<size_t>(data[1]) + 1) << 13
+                                        : (static_cast<size_t>(data[1] % 32) + 1) << 20;
+  const uint32_t cap = 4u * (1u + ((data[2] | data[3] << 8) & 0x3ff));
   const uint32_t first = restart_coder ? static_cast<uint32_t>(data[4] | data[5] << 8) : cap;
   if (!ppm.Allocate(memory)) return 0;
   ppm.Restart(order);
