@@ -3,7 +3,7 @@
 # sowell_add_gtest(<name> SOURCES ... [LIBS ...] [WIN32_ONLY] [LABELS ...])
 #   A GoogleTest program. Natively each test case is its own CTest test; under
 #   Wine the whole program is one CTest test, because every Wine start costs time.
-# sowell_add_fuzzer(<name> SOURCES ... [LIBS ...] [CORPUS dir])
+# sowell_add_fuzzer(<name> SOURCES ... [LIBS ...] [CORPUS dir...])
 #   A libFuzzer target (fuzz preset only) plus a short smoke run as a CTest test.
 
 include(CTest)
@@ -46,7 +46,7 @@ function(sowell_add_gtest name)
 endfunction()
 
 function(sowell_add_fuzzer name)
-  cmake_parse_arguments(F "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS;CORPUS" ${ARGN})
   if(NOT SOWELL_FUZZ)
     return()
   endif()
@@ -65,8 +65,10 @@ function(sowell_add_fuzzer name)
            -timeout=10 -print_final_stats=0 ${dirs})
   # Undefined behaviour must fail the run, not only print.
   set_tests_properties(${name} PROPERTIES LABELS fuzz ENVIRONMENT "UBSAN_OPTIONS=halt_on_error=1")
-  # tools/fuzz finds every target, its program and its seeds in fuzz-targets.tsv.
-  set_property(GLOBAL APPEND PROPERTY SOWELL_FUZZ_TARGETS "${name}\t$<TARGET_FILE:${name}>\t${F_CORPUS}\n")
+  # tools/fuzz finds every target, its program and its seed folders (separated
+  # by "|") in fuzz-targets.tsv.
+  string(JOIN "|" seed_dirs ${F_CORPUS})
+  set_property(GLOBAL APPEND PROPERTY SOWELL_FUZZ_TARGETS "${name}\t$<TARGET_FILE:${name}>\t${seed_dirs}\n")
   get_property(deferred GLOBAL PROPERTY SOWELL_FUZZ_LIST_DEFERRED)
   if(NOT deferred)
     set_property(GLOBAL PROPERTY SOWELL_FUZZ_LIST_DEFERRED ON)

@@ -7,12 +7,12 @@
 #include "unrar/codepage.h"
 #include "unrar/crc32.h"
 #include "unrar/member_path.h"
+#include "unrar/member_stream.h"
 #include "unrar/rar_codes.h"
 
 namespace rar {
 namespace {
 
-constexpr size_t kChunk = 64 * 1024;
 constexpr unsigned kMaxVolumes = 100000;
 constexpr unsigned kMaxVolumeAsks = 1000;
 constexpr uint64_t kMaxComment = 1 << 20;
@@ -48,6 +48,7 @@ int Archive::OpenVolume(const std::string& name, bool first) {
   finished_ = false;
   ++volumes_opened_;
   if (!first) return kSuccess;
+  solid_ = main.solid;
 
   if (main.has_old_comment) {
     comment_state_ = kUnknownFormat;  // the old packed form inside the main header
@@ -104,7 +105,7 @@ int Archive::ReadHeader(Member& member) {
   TIMED("dll: ReadHeader");
   if (pending_) {
     pending_ = false;
-    if (int r = SkipPending(pending_member_)) return r;
+    if (int r = SkipPending(pending_member_, pending_data_)) return r;
   }
   if (finished_) return kEndArchive;
   for (;;) {
@@ -158,7 +159,7 @@ int Archive::NextPart(Member& part, uint64_t& data_offset) {
   }
 }
 
-int Archive::SkipPending(const Member& m) {
+int Archive::SkipParts(const Member& m) {
   Member part = m;
   uint64_t data = 0;
   while (part.split_after)
@@ -166,13 +167,44 @@ int Archive::SkipPending(const Member& m) {
   return kSuccess;
 }
 
+int Archive::SkipPending(const Member& m, uint64_t data_offset) {
+  const bool data = !m.is_dir && !m.stored && m.copy_of.empty();
+  if (!data) return SkipParts(m);
+  if (solid_ && mode_ == kModeExtract && CannotDecode(m) == kSuccess) {
+    // Only moving on can fail here; a member that does not decode shows in
+    // the next solid one.
+    int moved = kSuccess;
+    Unpack(m, data_offset, nullptr, false, &moved);
+    return moved;
+  }
+  decoder_ready_ = false;
+  return SkipParts(m);
+}
+
+int Archive::CannotDecode(const Member& m) {
+  if (m.split_before) return kBadArchive;  // its beginning is in an earlier volume
+  if (m.encrypted) return kMissingPassword;
+  if (!unpack::SameFamily(m.unp_ver, m.unp_ver)) return kUnknownFormat;
+  if (m.dictionary > unpack::kMaxDictionary) return kNoMemory;
+  if (!decoder_ || !unpack::SameFamily(decoder_version_, m.unp_ver)) {
+    decoder_ = unpack::MakeDecoder(m.unp_ver);
+    decoder_version_ = m.unp_ver;
+    decoder_ready_ = false;
+  }
+  if (!decoder_) return kUnknownFormat;
+  // A solid member goes on from the one before, which must have been decoded
+  // by this decoder without fault.
+  if (m.solid && !decoder_ready_) return kBadData;
+  return kSuccess;
+}
+
 int Archive::ProcessFile(int operation, const char* dest_path, const char* dest_name) {
   if (!pending_) return kUnknown;
   pending_ = false;
   const Member m = pending_member_;
-  if (operation == kSkip || mode_ != kModeExtract) return SkipPending(m);
+  if (operation == kSkip || mode_ != kModeExtract) return SkipPending(m, pending_data_);
   if (operation != kTest && operation != kExtract) {
-    SkipPending(m);
+    SkipPending(m, pending_data_);
     return kUnknown;
   }
   return Extract(m, pending_data_, operation, dest_path, dest_name);
@@ -182,7 +214,7 @@ int Archive::Extract(const Member& m, uint64_t data_offset, int operation, const
                      const char* dest_name) {
   // Every refusal still moves past the member, so that the next one works.
   auto refuse = [&](int code) {
-    int r = SkipPending(m);
+    int r = SkipPending(m, data_offset);
     return r ? r : code;
   };
   std::string path;
@@ -211,7 +243,7 @@ int Archive::Extract(const Member& m, uint64_t data_offset, int operation, const
       std::string source;
       if (!under_base(m.copy_of, source)) return refuse(kCreateError);
       size_t cut = path.find_last_of("/\\");
-      if (int r = SkipPending(m)) return r;
+      if (int r = SkipParts(m)) return r;
       if (cut != std::string::npos && cut > 0 && !output_->MakeDirs(path.substr(0, cut))) return kCreateError;
       if (!output_->CopyExtracted(source, path)) return kCreateError;
       output_->Finish(path, m);
@@ -222,7 +254,7 @@ int Archive::Extract(const Member& m, uint64_t data_offset, int operation, const
   }
   if (m.split_before) return refuse(kBadArchive);  // its beginning is in an earlier volume
   if (m.is_dir) {
-    if (int r = SkipPending(m)) return r;
+    if (int r = SkipParts(m)) return r;
     if (operation != kExtract) return kSuccess;
     if (!output_->MakeDirs(path)) return kCreateError;
     output_->Finish(path, m);
@@ -231,7 +263,9 @@ int Archive::Extract(const Member& m, uint64_t data_offset, int operation, const
   if (m.is_link) return refuse(kUnknownFormat);
   if (!m.copy_of.empty()) return refuse(kSuccess);  // tested with the member it repeats
   if (m.encrypted) return refuse(kMissingPassword);
-  if (!m.stored) return refuse(kUnknownFormat);
+  if (!m.stored) {
+    if (int why = CannotDecode(m)) return refuse(why);
+  }
 
   std::unique_ptr<OutputFile> out;
   if (operation == kExtract) {
@@ -243,7 +277,7 @@ int Archive::Extract(const Member& m, uint64_t data_offset, int operation, const
     out = output_->Create(path);
     if (!out) return refuse(kCreateError);
   }
-  int r = CopyData(m, data_offset, out.get());
+  int r = Unpack(m, data_offset, out.get(), true);
   if (out) {
     TIMED("dll: Close and Finish");
     const bool timesSet = r == kSuccess && out->SetTimes(m);
@@ -259,45 +293,33 @@ int Archive::Extract(const Member& m, uint64_t data_offset, int operation, const
   return r;
 }
 
-int Archive::CopyData(const Member& m, uint64_t data_offset, OutputFile* out) {
-  std::vector<unsigned char> buffer(kChunk);
-  Member part = m;
-  uint64_t offset = data_offset;
-  uint64_t written = 0;
-  uint32_t total_crc = 0;
-  bool bad = false;
-  for (;;) {
-    uint64_t remaining = part.pack_size;
-    uint32_t part_crc = 0;
-    while (remaining > 0) {
-      const size_t n = static_cast<size_t>(std::min<uint64_t>(remaining, kChunk));
-      {
-        TIMED("dll: read");
-        if (!volume_->ReadAt(offset, buffer.data(), n)) return kBadData;  // cut short
-      }
-      {
-        TIMED("dll: crc");
-        part_crc = Crc32(part_crc, buffer.data(), n);
-        total_crc = Crc32(total_crc, buffer.data(), n);
-      }
-      {
-        TIMED("dll: write");
-        if (out && !out->Write(buffer.data(), n)) return kWriteError;
-      }
-      TIMED("dll: data callback");
-      if (on_data_ && on_data_(buffer.data(), n) < 0) return kUnknown;
-      offset += n;
-      remaining -= n;
-      written += n;
-    }
-    if (!part.split_after) break;
-    // A part that goes on in the next volume carries the checksum of its own piece.
-    if (part.has_crc && part_crc != part.crc) bad = true;
-    if (int r = NextPart(part, offset)) return r;
+int Archive::Unpack(const Member& m, uint64_t data_offset, OutputFile* out, bool report_data, int* moved) {
+  int ignored;
+  if (!moved) moved = &ignored;
+  PartReader in(volume_, m, data_offset,
+                [this](Member& part, uint64_t& offset) { return NextPart(part, offset); });
+  CheckedSink sink(out, report_data ? on_data_ : nullptr, m.has_blake2);
+  int r;
+  if (m.stored) {
+    r = CopyStored(in, sink);
+  } else {
+    unpack::MemberParams params;
+    params.version = m.unp_ver;
+    params.unp_size = m.unp_size;
+    params.unp_size_known = m.unp_size_known;
+    params.dictionary = m.dictionary;
+    params.solid = m.solid;
+    r = decoder_->Decode(in, sink, params);
+    decoder_ready_ = r == kSuccess;
   }
-  if (part.has_crc && total_crc != part.crc) bad = true;
-  if (part.unp_size_known && written != part.unp_size) bad = true;
-  return bad ? kBadData : kSuccess;
+  // A volume that is cut short or missing explains a failure better than the
+  // decoder can; after one the archive cannot be read on.
+  if (in.error()) return *moved = in.error();
+  *moved = r == kSuccess ? in.Drain() : in.Skip();
+  if (*moved) return *moved;
+  if (r) return r;
+  if (!in.parts_ok()) return kBadData;
+  return sink.Verify(m, in.part());
 }
 
 }  // namespace rar

@@ -11,6 +11,7 @@
 #include "unrar/byte_source.h"
 #include "unrar/output_fs.h"
 #include "unrar/rar_blocks.h"
+#include "unrar/unpack/decoder.h"
 
 namespace rar {
 
@@ -32,6 +33,9 @@ class Archive {
   const std::string& Comment() const { return comment_; }
   const std::string& VolumeName() const { return volume_name_; }
   Format format() const { return format_; }
+  bool IsVolume() const { return is_volume_; }
+  bool IsSolid() const { return solid_; }
+  bool NewNumbering() const { return new_numbering_; }
 
   // Reads the next member header; kEndArchive after the last one.
   int ReadHeader(Member& member);
@@ -47,9 +51,18 @@ class Archive {
   int OpenVolume(const std::string& name, bool first);
   int NextVolume(bool ask);
   int ReadComment(const Block& block);
-  int SkipPending(const Member& m);
+  // Moves past a member that is not extracted; in a solid archive its data
+  // is still decoded, since the members after it go on from it.
+  int SkipPending(const Member& m, uint64_t data_offset);
+  // Moves past the member's parts in later volumes without reading them.
+  int SkipParts(const Member& m);
   int NextPart(Member& part, uint64_t& data_offset);
-  int CopyData(const Member& m, uint64_t data_offset, OutputFile* out);
+  // Why the member's data cannot be decoded now (0 when it can).
+  int CannotDecode(const Member& m);
+  // Copies or decodes the member's data into out (null: only checked);
+  // report_data passes it to the data callback too; moved tells whether the
+  // archive could be read on past the member.
+  int Unpack(const Member& m, uint64_t data_offset, OutputFile* out, bool report_data, int* moved = nullptr);
   int Extract(const Member& m, uint64_t data_offset, int operation, const char* dest_path,
               const char* dest_name);
 
@@ -70,6 +83,13 @@ class Archive {
   uint64_t next_ = 0;
   bool finished_ = false;
   unsigned volumes_opened_ = 0;
+
+  bool solid_ = false;
+  // The decoder of the last compressed member, kept for the solid members
+  // after it; ready when it decoded that member completely.
+  std::unique_ptr<unpack::Decoder> decoder_;
+  unsigned decoder_version_ = 0;
+  bool decoder_ready_ = false;
 
   bool pending_ = false;
   Member pending_member_;

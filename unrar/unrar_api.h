@@ -72,8 +72,36 @@ struct RAROpenArchiveData {
 
 typedef int(RAR_CALL* CHANGEVOLPROC)(char* ArcName, int Mode);
 typedef int(RAR_CALL* PROCESSDATAPROC)(unsigned char* Addr, int Size);
+// (message, UserData, P1, P2); the pointer-sized integers of the platform.
+typedef int(RAR_CALL* UNRARCALLBACK)(unsigned int msg, long UserData, long P1, long P2);
+
+struct RAROpenArchiveDataEx {
+  char* ArcName;
+  RarWideChar* ArcNameW;
+  unsigned int OpenMode;
+  unsigned int OpenResult;
+  char* CmtBuf;
+  unsigned int CmtBufSize;
+  unsigned int CmtSize;
+  unsigned int CmtState;
+  unsigned int Flags;
+  UNRARCALLBACK Callback;
+  long UserData;
+  unsigned int Reserved[28];
+};
 
 }  // extern "C"
+
+// Messages of the callback given to RAROpenArchiveEx.
+enum : unsigned { UCM_CHANGEVOLUME = 0, UCM_PROCESSDATA = 1 };
+
+// Archive flags of RAROpenArchiveDataEx.
+enum : unsigned {
+  ROADF_VOLUME = 0x0001,
+  ROADF_COMMENT = 0x0002,
+  ROADF_SOLID = 0x0008,
+  ROADF_NEWNUMBERING = 0x0010,
+};
 
 // Header flags.
 enum : unsigned {
@@ -101,4 +129,7 @@ static_assert(sizeof(RARHeaderDataEx) == 10300);
 static_assert(offsetof(RAROpenArchiveData, OpenResult) == 8);
 static_assert(offsetof(RAROpenArchiveData, CmtBuf) == 12);
 static_assert(offsetof(RAROpenArchiveData, CmtState) == 24);
+static_assert(offsetof(RAROpenArchiveDataEx, Flags) == 32);
+static_assert(offsetof(RAROpenArchiveDataEx, UserData) == 40);
+static_assert(sizeof(RAROpenArchiveDataEx) == 156);
 #endif

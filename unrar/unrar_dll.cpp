@@ -1,7 +1,9 @@
 // The entry points of the published interface over the portable core.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <memory>
 #include <new>
 
@@ -56,17 +58,15 @@ int ReadHeaderInto(HANDLE h, Record* header, Fill fill) {
   }
 }
 
-}  // namespace
-
-extern "C" {
-
-HANDLE __stdcall RAROpenArchive(RAROpenArchiveData* data) {
-  if (!data) return nullptr;
+// Opens the archive for either kind of open record (both have the same
+// result and comment fields).
+template <class Record>
+HANDLE OpenInto(const std::string& name, Record* data) {
   data->CmtSize = 0;
   data->CmtState = 0;
   try {
     auto handle = std::make_unique<ArchiveHandle>();
-    int r = handle->archive.Open(data->ArcName ? data->ArcName : "", static_cast<int>(data->OpenMode));
+    int r = handle->archive.Open(name, static_cast<int>(data->OpenMode));
     data->OpenResult = static_cast<unsigned>(r);
     if (r != rar::kSuccess) return nullptr;
     const int state = handle->archive.CommentState();
@@ -82,6 +82,47 @@ HANDLE __stdcall RAROpenArchive(RAROpenArchiveData* data) {
     data->OpenResult = rar::kUnknown;
   }
   return nullptr;
+}
+
+}  // namespace
+
+extern "C" {
+
+HANDLE __stdcall RAROpenArchive(RAROpenArchiveData* data) {
+  if (!data) return nullptr;
+  return OpenInto(data->ArcName ? data->ArcName : "", data);
+}
+
+HANDLE __stdcall RAROpenArchiveEx(RAROpenArchiveDataEx* data) {
+  if (!data) return nullptr;
+  data->Flags = 0;
+  std::string name = data->ArcName ? data->ArcName : "";
+  if (name.empty() && data->ArcNameW) {
+    // Volumes are opened by their names in the ANSI code page.
+    char narrow[kVolumeNameRoom] = {};
+    WideCharToMultiByte(CP_ACP, 0, data->ArcNameW, -1, narrow, sizeof narrow - 1, nullptr, nullptr);
+    name = narrow;
+  }
+  HANDLE h = OpenInto(name, data);
+  if (!h) return nullptr;
+  const rar::Archive& a = FromHandle(h)->archive;
+  data->Flags = (a.IsVolume() ? ROADF_VOLUME : 0) | (a.CommentState() != 0 ? ROADF_COMMENT : 0) |
+                (a.IsSolid() ? ROADF_SOLID : 0) | (a.NewNumbering() ? ROADF_NEWNUMBERING : 0);
+  if (UNRARCALLBACK cb = data->Callback) {
+    const long user = data->UserData;
+    ArchiveHandle* handle = FromHandle(h);
+    handle->archive.SetVolumeCallback([cb, user](std::string& volume, int mode) {
+      char buffer[kVolumeNameRoom] = {};
+      std::memcpy(buffer, volume.data(), std::min(volume.size(), kVolumeNameRoom - 1));
+      int r = cb(UCM_CHANGEVOLUME, user, reinterpret_cast<long>(buffer), mode);
+      if (mode == rar::kVolumeAsk) volume.assign(buffer, strnlen(buffer, kVolumeNameRoom));
+      return r;
+    });
+    handle->archive.SetDataCallback([cb, user](const unsigned char* bytes, size_t size) {
+      return cb(UCM_PROCESSDATA, user, reinterpret_cast<long>(bytes), static_cast<long>(size));
+    });
+  }
+  return h;
 }
 
 int __stdcall RARCloseArchive(HANDLE h) {

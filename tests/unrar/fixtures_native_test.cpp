@@ -29,9 +29,15 @@ fixtures::Run ExtractWithCore(const std::string& archive, const std::string& des
   return run;
 }
 
-TEST(RarFixtures, CoreExtractsStoredMembersAndRefusesTheRest) {
+TEST(RarFixtures, CoreExtractsEveryMemberOfTheFirstSet) {
   TempDir work;
-  std::string table = fixtures::CheckAll(ExtractWithCore, work.Path());
+  std::string table = fixtures::CheckAll(ExtractWithCore, work.Path(), fixtures::LoadSet1());
+  std::cout << table;
+}
+
+TEST(RarFixtures, CoreExtractsEveryMemberOfTheOldAndCompressedSet) {
+  TempDir work;
+  std::string table = fixtures::CheckAll(ExtractWithCore, work.Path(), fixtures::LoadSet2());
   std::cout << table;
 }
 

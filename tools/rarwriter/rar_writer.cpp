@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "unrar/codepage.h"
+#include "unrar/blake2sp.h"
 #include "unrar/crc32.h"
 
 namespace rarwriter {
@@ -79,7 +80,19 @@ struct Part {
   uint32_t crc;
   bool before, after;
   bool service = false;  // the comment
+  // BLAKE2sp of the whole data for the last part, of the part's own bytes before it.
+  std::string hash = {};
 };
+
+std::string Blake2(std::string_view s) {
+  rar::Blake2sp h;
+  h.Update(s.data(), s.size());
+  unsigned char out[rar::Blake2sp::kDigestSize];
+  h.Final(out);
+  return std::string(reinterpret_cast<const char*>(out), sizeof out);
+}
+
+uint64_t UnpackedSize(const Entry& e) { return e.packed ? e.packed->unp_size : e.data.size(); }
 
 class Writer {
  public:
@@ -151,6 +164,7 @@ class Writer {
     if (p.after) flags |= 0x02;
     if (e.is_dir) flags |= 0xE0;
     if (unicode) flags |= 0x0200;
+    if (e.packed) flags |= (e.packed->solid ? 0x10 : 0) | ((e.packed->dictionary_bits & 7) << 5);
     uint32_t attributes = e.attributes ? e.attributes : (e.is_dir ? 0x10 : 0x20);
     // A link is a member of a Unix host whose mode says so.
     if (e.is_link) attributes = 0xA1FF;
@@ -159,12 +173,12 @@ class Writer {
     Le(h, flags, 2);
     Le(h, 32 + name.size(), 2);
     Le(h, p.size, 4);
-    Le(h, e.data.size(), 4);
+    Le(h, UnpackedSize(e), 4);
     h += static_cast<char>(e.is_link ? 3 : o_.oem_names ? 0 : 2);  // Unix, MS-DOS or Win32
     Le(h, p.crc, 4);
     Le(h, DosTime(e.mtime), 4);
-    h += static_cast<char>(29);
-    h += '\x30';
+    h += static_cast<char>(e.packed ? e.packed->version : 29);
+    h += static_cast<char>(0x30 + (e.packed ? e.packed->method : 0));
     Le(h, name.size(), 2);
     Le(h, attributes, 4);
     h += name;
@@ -189,19 +203,32 @@ class Writer {
       record += e.data;
       VInt(extra, record.size());
       extra += record;
-      flags |= 0x0001;
     }
+    if (!p.hash.empty() && !p.service) {
+      std::string record;
+      VInt(record, 2);
+      VInt(record, 0);  // BLAKE2sp
+      record += p.hash;
+      VInt(extra, record.size());
+      extra += record;
+    }
+    if (!extra.empty()) flags |= 0x0001;
     std::string body;
     VInt(body, p.service ? 3 : 2);
     VInt(body, flags);
     if (!extra.empty()) VInt(body, extra.size());
     VInt(body, p.size);
     VInt(body, (e.is_dir ? 0x0001 : 0) | (p.service ? 0 : 0x0002) | 0x0004);
-    VInt(body, e.data.size());
+    VInt(body, UnpackedSize(e));
     VInt(body, e.attributes ? e.attributes : (e.is_dir ? 0x10 : 0x20));
     if (!p.service) Le(body, static_cast<uint32_t>(e.mtime), 4);
     Le(body, p.crc, 4);
-    VInt(body, 0);  // version 0, stored
+    uint64_t info = 0;  // algorithm 0, stored
+    if (e.packed) {
+      info = (e.packed->version == 70 ? 1 : 0) | (e.packed->solid ? 0x40 : 0) | (uint64_t{e.packed->method} << 7) |
+             (uint64_t{e.packed->dictionary_bits} << 10);
+    }
+    VInt(body, info);
     VInt(body, 0);  // Windows
     VInt(body, name.size());
     body += name;
@@ -262,11 +289,13 @@ std::vector<Volume> Write(const std::string& base_name, const std::vector<Entry>
 
   for (const Entry& e : entries) {
     uint64_t done = 0;
-    const uint32_t full_crc = Crc(e.data);
+    const std::string& data = e.packed ? e.packed->bytes : e.data;
+    const uint32_t full_crc = e.packed ? e.packed->crc : Crc(data);
     bool first = true;
     for (;;) {
-      const uint64_t left = e.data.size() - done;
+      const uint64_t left = data.size() - done;
       Part probe{&e, left, full_crc, !first, false};
+      if (options.format == 5 && options.blake2 && !e.is_dir && !e.packed) probe.hash = std::string(32, '\0');
       const uint64_t header = w.Header(probe).size();
       uint64_t take = left;
       if (limit) {
@@ -279,8 +308,10 @@ std::vector<Volume> Write(const std::string& base_name, const std::vector<Entry>
         take = std::min<uint64_t>(left, std::max<uint64_t>(room, 1));
       }
       const bool last = take == left;
-      std::string_view piece(e.data.data() + done, static_cast<size_t>(take));
+      std::string_view piece(data.data() + done, static_cast<size_t>(take));
       Part part{&e, take, last ? full_crc : Crc(piece), !first, !last};
+      // The hash of packed data is not known here: packed members carry none.
+      if (options.format == 5 && options.blake2 && !e.is_dir && !e.packed) part.hash = Blake2(last ? data : piece);
       volumes.back() += w.Header(part);
       volumes.back() += piece;
       done += take;

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "common/win32_handles.h"
 #include "tests/common/temp_dir.h"
@@ -141,6 +143,49 @@ TEST_F(Library, VolumeCallbackMayNameTheMissingVolume) {
   lib_.Close(h);
   std::ifstream in(target, std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), data);
+}
+
+struct CallbackLog {
+  uint64_t data = 0;
+  std::vector<int> volume_modes;
+};
+
+int __stdcall LogCallback(unsigned msg, long user, long, long p2) {
+  auto* log = reinterpret_cast<CallbackLog*>(user);
+  if (msg == UCM_PROCESSDATA) log->data += static_cast<unsigned long>(p2);
+  if (msg == UCM_CHANGEVOLUME) log->volume_modes.push_back(static_cast<int>(p2));
+  return 1;
+}
+
+TEST_F(Library, OpenExReportsTheArchiveAndCallsOneCallbackForVolumesAndData) {
+  rarwriter::Options o;
+  o.format = 5;
+  o.volume_size = 20000;
+  std::string data(30000, 'x');
+  std::string name = Save({{"big.bin", false, data, 1600000000, 0}}, o);
+  const std::wstring wide = std::filesystem::path(name).wstring();
+  for (bool by_wide_name : {false, true}) {
+    SCOPED_TRACE(by_wide_name);
+    CallbackLog log;
+    RAROpenArchiveDataEx d{};
+    std::wstring w = wide;
+    if (by_wide_name) d.ArcNameW = w.data();
+    else d.ArcName = name.data();
+    d.OpenMode = 1;
+    d.Callback = &LogCallback;
+    d.UserData = reinterpret_cast<long>(&log);
+    HANDLE h = lib_.OpenEx(&d);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(d.OpenResult, 0u);
+    EXPECT_EQ(d.Flags & (ROADF_VOLUME | ROADF_SOLID | ROADF_NEWNUMBERING), unsigned{ROADF_VOLUME | ROADF_NEWNUMBERING});
+    RARHeaderData header{};
+    ASSERT_EQ(lib_.ReadHeader(h, &header), 0);
+    EXPECT_EQ(lib_.Process(h, 1, nullptr, nullptr), 0);
+    EXPECT_EQ(log.data, data.size());
+    EXPECT_EQ(log.volume_modes, std::vector<int>{1});  // told of the second volume
+    EXPECT_EQ(lib_.ReadHeader(h, &header), 10);
+    lib_.Close(h);
+  }
 }
 
 TEST(Oem866Wine, TableAgreesWithTheSystemConverter) {

@@ -8,6 +8,7 @@
 
 struct UnrarLibrary {
   using OpenFn = HANDLE(__stdcall*)(RAROpenArchiveData*);
+  using OpenExFn = HANDLE(__stdcall*)(RAROpenArchiveDataEx*);
   using CloseFn = int(__stdcall*)(HANDLE);
   using ReadHeaderFn = int(__stdcall*)(HANDLE, RARHeaderData*);
   using ProcessFn = int(__stdcall*)(HANDLE, int, char*, char*);
@@ -18,6 +19,7 @@ struct UnrarLibrary {
   UnrarLibrary() : module(LoadLibraryA("UnRAR.dll")) {
     if (!module) return;
     Open = Bind<OpenFn>("RAROpenArchive");
+    OpenEx = Bind<OpenExFn>("RAROpenArchiveEx");
     Close = Bind<CloseFn>("RARCloseArchive");
     ReadHeader = Bind<ReadHeaderFn>("RARReadHeader");
     Process = Bind<ProcessFn>("RARProcessFile");
@@ -33,11 +35,12 @@ struct UnrarLibrary {
   UnrarLibrary& operator=(const UnrarLibrary&) = delete;
 
   bool complete() const {
-    return Open && Close && ReadHeader && Process && SetVol && SetData && SetPassword;
+    return Open && OpenEx && Close && ReadHeader && Process && SetVol && SetData && SetPassword;
   }
 
   win32::UniqueModule module;
   OpenFn Open = nullptr;
+  OpenExFn OpenEx = nullptr;
   CloseFn Close = nullptr;
   ReadHeaderFn ReadHeader = nullptr;
   ProcessFn Process = nullptr;
