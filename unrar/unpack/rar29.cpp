@@ -142,28 +142,29 @@ Rar29Decoder::Stop Rar29Decoder::RunLz() {
   uint64_t symbol_start = pos;
   // The bit position lives in locals here; bits_ has it back before any
   // other reader runs.
-  BitCursor in = bits_.cursor();
+  FastBits in(bits_.cursor());
   const unsigned char* border = bits_.border();
   for (;;) {
     if (in.p > border) {
-      bits_.set_cursor(in);
+      bits_.set_cursor(in.cursor());
       bits_.Refill();
       if (bits_.Overrun()) {
         // The last symbol was read from beyond the data: it never was.
         pos_ = symbol_start;
         return Stop::kInputEnd;
       }
-      in = bits_.cursor();
+      in = FastBits(bits_.cursor());
       border = bits_.border();
     }
     if (pos >= limit_) {
       pos_ = pos;
-      bits_.set_cursor(in);
+      bits_.set_cursor(in.cursor());
       if (pos >= end_) return Stop::kFull;
       if (const int r = Flush(); r != kSuccess) return Fail(r);
       continue;
     }
     symbol_start = pos;
+    in.Refill();
 
     int symbol = main_.Decode(in);
     if (symbol < 256) {
@@ -176,6 +177,7 @@ Rar29Decoder::Stop Rar29Decoder::RunLz() {
       symbol -= 271;
       uint32_t length = kLenBase[symbol] + 3u;
       if (const unsigned b = kLenBits[symbol]) length += in.Get(b);
+      in.Refill();
       const int slot = dist_.Decode(in);
       if (slot < 0) return Fail(kBadData);
       uint32_t distance = kDist.base[slot] + 1;
@@ -217,11 +219,11 @@ Rar29Decoder::Stop Rar29Decoder::RunLz() {
       const uint32_t flags = in.Peek16();
       pos_ = pos;
       in.Skip(flags & 0x8000 ? 1 : 2);
-      bits_.set_cursor(in);
+      bits_.set_cursor(in.cursor());
       if (flags & 0x8000) {
         if (const int r = ReadTables(); r != kSuccess) return Fail(r);
         if (model_block_) return Stop::kSwitch;
-        in = bits_.cursor();
+        in = FastBits(bits_.cursor());
         border = bits_.border();
         continue;
       }
@@ -231,9 +233,9 @@ Rar29Decoder::Stop Rar29Decoder::RunLz() {
     }
     if (symbol == 257) {
       pos_ = pos;
-      bits_.set_cursor(in);
+      bits_.set_cursor(in.cursor());
       if (const int r = ReadFilterLz(); r != kSuccess) return Fail(r);
-      in = bits_.cursor();
+      in = FastBits(bits_.cursor());
       border = bits_.border();
       continue;
     }

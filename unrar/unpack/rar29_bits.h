@@ -45,6 +45,49 @@ struct BitCursor {
   }
 };
 
+// The same position with the next bits held in a register: the hot loop's
+// reader. Refill() makes at least 56 bits available; it loads from up to 8
+// bytes past the position, which the buffer's zeros cover.
+struct FastBits {
+  uint64_t buf = 0;
+  unsigned avail = 0;
+  const unsigned char* p = nullptr;  // the byte after the last one in buf
+
+  explicit FastBits(BitCursor c) : p(c.p) {
+    Refill();
+    buf <<= c.bit;
+    avail -= c.bit;
+  }
+  BitCursor cursor() const {
+    const unsigned behind = avail + 7;  // whole bytes not yet consumed, rounded up
+    return {p - behind / 8, (8 - avail % 8) % 8};
+  }
+  void Refill() {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+#if defined(__GNUC__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    v = __builtin_bswap64(v);
+#else
+    v = 0;
+    for (int i = 0; i < 8; ++i) v = (v << 8) | p[i];
+#endif
+    buf |= v >> avail;
+    p += (63 - avail) >> 3;
+    avail |= 56;
+  }
+  uint32_t Peek16() const { return static_cast<uint32_t>(buf >> 48); }
+  void Skip(unsigned bits) {
+    buf <<= bits;
+    avail -= bits;
+  }
+  // 1 to 16 bits.
+  uint32_t Get(unsigned bits) {
+    const uint32_t v = static_cast<uint32_t>(buf >> (64 - bits));
+    Skip(bits);
+    return v;
+  }
+};
+
 class BitReader {
  public:
   // Bytes kept readable past the position while the input has more.

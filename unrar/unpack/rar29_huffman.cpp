@@ -41,15 +41,10 @@ bool HuffTable::Build(const uint8_t* lengths, unsigned count) {
   return true;
 }
 
-int HuffTable::DecodeLong(BitCursor& in, uint32_t bits) const {
-  for (unsigned len = kQuickBits + 1; len < 16; ++len) {
-    if (bits < limit_[len]) {
-      const uint32_t index = offset_[len] + ((bits >> (16 - len)) - first_[len]);
-      in.Skip(len);
-      return symbols_[index];
-    }
-  }
-  return -1;
+unsigned HuffTable::LongLength(uint32_t bits) const {
+  for (unsigned len = kQuickBits + 1; len < 16; ++len)
+    if (bits < limit_[len]) return len;
+  return 0;
 }
 
 }  // namespace rar::unpack::rar29

@@ -21,14 +21,18 @@ class HuffTable {
   bool Build(const uint8_t* lengths, unsigned count);
 
   // The next symbol, or -1 for a code that is not in the table.
-  int Decode(BitCursor& in) const {
+  template <class Bits>
+  int Decode(Bits& in) const {
     const uint32_t bits = in.Peek16();
     const uint16_t entry = quick_[bits >> (16 - kQuickBits)];
     if (entry >= (1u << 12)) {
       in.Skip(entry >> 12);
       return entry & 0xFFF;
     }
-    return DecodeLong(in, bits);
+    const unsigned len = LongLength(bits);
+    if (len == 0) return -1;
+    in.Skip(len);
+    return symbols_[offset_[len] + ((bits >> (16 - len)) - first_[len])];
   }
   int Decode(BitReader& in) const {
     BitCursor c = in.cursor();
@@ -38,7 +42,8 @@ class HuffTable {
   }
 
  private:
-  int DecodeLong(BitCursor& in, uint32_t bits) const;
+  // The length of a code longer than kQuickBits; 0 when there is none.
+  unsigned LongLength(uint32_t bits) const;
 
   // Symbol | length << 12; 0 for codes longer than kQuickBits or unused.
   uint16_t quick_[1u << kQuickBits] = {};
