@@ -18,10 +18,17 @@ std::vector<std::string> SplitArguments(std::string_view line) {
     if (i >= line.size()) break;
     std::string arg;
     bool quoted = false;
+    size_t backslashes = 0;  // the run of them just taken
     for (; i < line.size() && (quoted || !IsBlank(line[i])); ++i) {
       if (line[i] == '"') {
+        // Programs that quote by the system's convention double the
+        // backslashes before a quote; an even run is halved, an odd one
+        // (typed by hand: "C:\Apps\") is kept as it stands.
+        if (backslashes > 0 && backslashes % 2 == 0) arg.resize(arg.size() - backslashes / 2);
         quoted = !quoted;
+        backslashes = 0;
       } else {
+        backslashes = line[i] == '\\' ? backslashes + 1 : 0;
         arg += line[i];
       }
     }

@@ -11,7 +11,9 @@ namespace cmdline {
 
 // The arguments of a command line. Blanks and tabs separate them outside
 // double quotes; quotes group and are dropped. A backslash is an ordinary
-// character, so that a quoted folder may end with one ("C:\Apps\").
+// character, so that a quoted folder may end with one ("C:\Apps\"); only an
+// even run of them right before a quote is halved, as programs that quote
+// by the system's convention write a folder's final backslash ("C:\Apps\\").
 std::vector<std::string> SplitArguments(std::string_view line);
 
 // The arguments after the program's own name, the first of a full command line.

@@ -21,6 +21,10 @@ TEST(CommandLine, QuotesGroupAndBackslashesStayAsWritten) {
             (std::vector<std::string>{"C:\\a b\\Sowell.exe", "/LOG=x y.txt"}));
   EXPECT_EQ(SplitArguments("a\"b c\"d"), (std::vector<std::string>{"ab cd"}));
   EXPECT_EQ(SplitArguments("\"\""), (std::vector<std::string>{""}));
+  // A final backslash typed by hand, and the same doubled by a program's quoting.
+  EXPECT_EQ(SplitArguments("\"/DIR=C:\\A B\\\" x"), (std::vector<std::string>{"/DIR=C:\\A B\\", "x"}));
+  EXPECT_EQ(SplitArguments("\"/DIR=C:\\A B\\\\\" x"), (std::vector<std::string>{"/DIR=C:\\A B\\", "x"}));
+  EXPECT_EQ(SplitArguments("\\\\server\\share"), (std::vector<std::string>{"\\\\server\\share"}));
   EXPECT_EQ(SplitArguments("\"unclosed quote"), (std::vector<std::string>{"unclosed quote"}));
   EXPECT_TRUE(SplitArguments(" \r\n ").empty());
   EXPECT_EQ(cmdline::ArgumentsAfterProgram("\"C:\\x y\\Reapwell.exe\" /SILENT"),
