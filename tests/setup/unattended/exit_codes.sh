@@ -4,7 +4,7 @@
 source "$SOURCE_DIR/tests/roundtrip/roundtrip_lib.sh"
 
 account() { iconv -f CP1251 -t UTF-8 "$1" | tr -d '\r' | cut -c21-; }
-has_text() { account "$1" | grep -qF -- "$2"; }
+has_text() { account "$1" | grep -F -- "$2" >/dev/null; }
 # run CODE NAME PROGRAM ARGUMENT...: runs a program to its end and checks its exit code.
 run() {
   local want=$1 what=$2 rc=0

@@ -62,8 +62,10 @@ check "the answer file holds the choices" test "$(iconv -f CP1251 -t UTF-8 "$ANS
 # product's registry keys and the uninstall entry, and the log.
 state() {
   (cd "$APP" && find . -type f ! -name registered.txt -printf '%P ' -exec md5sum {} \; | awk '{print $1, $2}' | LC_ALL=C sort)
-  echo "group:"; ls "$GROUP" 2>/dev/null | LC_ALL=C sort
-  echo "desktop:"; ls "$DESKTOP" 2>/dev/null | grep -E "^($N|Прочти меня|Справка|Notebook|Read me|Notebook Help)\\.lnk\$" | LC_ALL=C sort
+  echo "group:"
+  ls "$GROUP" 2>/dev/null | LC_ALL=C sort || true
+  echo "desktop:"
+  ls "$DESKTOP" 2>/dev/null | grep -E "^($N|Прочти меня|Справка|Notebook|Read me|Notebook Help)\\.lnk\$" | LC_ALL=C sort || true
   local key
   for key in 'HKCU\Software\Notebook Demo' 'HKLM\Software\Notebook Demo' "$UNINSTALL_KEY"; do
     echo "registry $key:"
@@ -93,6 +95,7 @@ rc=0
 "$WINE_RUN" "$WORK_DIR/dist/Sowell.exe" /VERYSILENT "/LOADINF=$(winpath "$WORK_DIR/dist/answers.inf")" >/dev/null 2>&1 || rc=$?
 WINEPREFIX=$SOWELL_WINEPREFIX wineserver -w
 check "the repeat exits with 0" test "$rc" = 0
+check "the repeat installed on the fresh machine" present "$LOG"
 state >"$WORK_DIR/repeated.txt"
 check "the repeat is the same installation" cmp -s "$WORK_DIR/recorded.txt" "$WORK_DIR/repeated.txt"
 cmp -s "$WORK_DIR/recorded.txt" "$WORK_DIR/repeated.txt" ||

@@ -15,7 +15,7 @@ snapshot "$WORK_DIR/before.txt"
 
 # account FILE: the account in UTF-8 without line ends or times.
 account() { iconv -f CP1251 -t UTF-8 "$1" | tr -d '\r' | cut -c21-; }
-has_line() { account "$1" | grep -qxF -- "$2"; }
+has_line() { account "$1" | grep -xF -- "$2" >/dev/null; }
 
 ACCOUNT=$WORK_DIR/setup-account.txt
 rc=0
