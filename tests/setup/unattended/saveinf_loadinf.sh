@@ -3,7 +3,8 @@
 # /LOADINF and no window: the two installations are the same, file for
 # file, shortcut for shortcut, value for value and record for record. The
 # wizard started with a switch says when the user cancels it (exit code 5),
-# and /? lists the switches (exit code 2).
+# /? lists the switches (exit code 2), and a second copy started while the
+# wizard is open says that one is running (exit code 6).
 source "$SOURCE_DIR/tests/roundtrip/roundtrip_lib.sh"
 
 clean_product
@@ -18,6 +19,37 @@ wait-dialog "Sowell" 20000
 answer ok
 wait-exit 10000 2
 EOF2
+
+# A second copy while the wizard is open: a message box, then 6; the first
+# copy goes on as ever.
+HS=$(winpath "$WORK_DIR")
+drive >"$WORK_DIR/first.out" 2>&1 <<EOF2 &
+start "$EXE"
+wait-window "$N Setup" 20000
+handshake "$HS\\second" 60000
+expect $ID_LWELCOME visible
+close
+wait-msgbox "Подтверждение" "Вы хотите прервать установку ?"
+answer ok
+wait-exit 10000 0
+EOF2
+first=$!
+for _ in $(seq 600); do
+  [[ -e $WORK_DIR/second.ready ]] && break
+  sleep 0.1
+done
+check "the first copy is open" test -e "$WORK_DIR/second.ready"
+drive <<EOF2
+start "$EXE"
+wait-msgbox "Sowell" "Программа установки уже запущена. Дождитесь её завершения." 20000
+answer ok
+wait-exit 10000 6
+EOF2
+touch "$WORK_DIR/second.done"
+rc=0
+wait "$first" || rc=$?
+check "the first copy went on and closed as ever" test "$rc" = 0
+[[ $rc == 0 ]] || cat "$WORK_DIR/first.out"
 
 # Cancelled by the user in a wizard started with a switch: 5, not 0.
 drive <<EOF2
