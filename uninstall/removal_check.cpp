@@ -52,12 +52,16 @@ TRecorded FromSections(const std::vector<std::string>& copyFiles, const std::vec
   return r;
 }
 
-std::vector<TFinding> Leftovers(const TRecorded& r, const TProbes& probes,
+std::vector<TFinding> Outcome(const TRecorded& r, const TProbes& probes,
                                 const std::vector<std::string>& keptSharedFiles, const std::string& programFolder) {
   std::vector<TFinding> found;
   const removal::PathSet kept = removal::KeptSharedFileSet(keptSharedFiles);
+  auto removed = [&](const std::string& what) { found.push_back({"removed: " + what, false}); };
   for (const std::string& file : r.files) {
-    if (!probes.fileExists(file)) continue;
+    if (!probes.fileExists(file)) {
+      removed("file " + file);
+      continue;
+    }
     if (kept.Contains(file)) {
       found.push_back({"kept shared file: " + file, false});
     } else {
@@ -65,10 +69,18 @@ std::vector<TFinding> Leftovers(const TRecorded& r, const TProbes& probes,
     }
   }
   for (const std::string& link : r.shortcuts) {
-    if (probes.fileExists(link)) found.push_back({"not removed: shortcut " + link, true});
+    if (probes.fileExists(link)) {
+      found.push_back({"not removed: shortcut " + link, true});
+    } else {
+      removed("shortcut " + link);
+    }
   }
   for (const std::string& folder : r.folders) {
-    if (HoldsProgram(folder, programFolder) || !probes.folderExists(folder)) continue;
+    if (HoldsProgram(folder, programFolder)) continue;
+    if (!probes.folderExists(folder)) {
+      removed("folder " + folder);
+      continue;
+    }
     if (probes.folderEmpty(folder)) {
       found.push_back({"not removed: folder " + folder, true});
     } else {
@@ -76,12 +88,18 @@ std::vector<TFinding> Leftovers(const TRecorded& r, const TProbes& probes,
     }
   }
   for (const TRegValue& value : r.values) {
+    const std::string what = "registry value " + value.key + " [" + value.name + "]";
     if (probes.valueExists(value.key, value.name)) {
-      found.push_back({"not removed: registry value " + value.key + " [" + value.name + "]", true});
+      found.push_back({"not removed: " + what, true});
+    } else {
+      removed(what);
     }
   }
   for (const std::string& key : r.keys) {
-    if (!probes.keyExists(key)) continue;
+    if (!probes.keyExists(key)) {
+      removed("registry key " + key);
+      continue;
+    }
     if (probes.keyEmpty(key)) {
       found.push_back({"not removed: registry key " + key, true});
     } else {

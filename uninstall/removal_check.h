@@ -43,11 +43,12 @@ struct TFinding {
   bool failure = false;  // something the removal should have taken is still there
 };
 
-// One finding per item still there. A folder or key that holds what the log
-// never named is kept by design and is no failure; so are the shared files
-// the user (or the unattended safe answer) kept, and the running program's
-// folder and the folders above it, which its self-deletion takes later.
-std::vector<TFinding> Leftovers(const TRecorded& recorded, const TProbes& probes,
+// One finding per item: "removed: ..." for each that is gone, and for each
+// still there why. A folder or key that holds what the log never named is
+// kept by design and is no failure; so are the shared files the user (or the
+// unattended safe answer) kept, and the running program's folder and the
+// folders above it, which its self-deletion takes later.
+std::vector<TFinding> Outcome(const TRecorded& recorded, const TProbes& probes,
                                 const std::vector<std::string>& keptSharedFiles, const std::string& programFolder);
 
 }  // namespace removalcheck

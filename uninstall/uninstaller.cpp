@@ -220,7 +220,7 @@ int RunUninstaller(HINSTANCE instance) {
   if (!g_completed) runaccount::Note("A program run before the removal stopped it");
   if (g_completed && switches.any) {
     for (const removalcheck::TFinding& finding :
-         removalcheck::Leftovers(recorded, SystemProbes(), g_context.keptSharedFiles, programFolder)) {
+         removalcheck::Outcome(recorded, SystemProbes(), g_context.keptSharedFiles, programFolder)) {
       runaccount::Note(finding.text);
       if (finding.failure) code = reapcli::kNotAllRemoved;
     }

@@ -281,7 +281,8 @@ void TFr_Main::FormClose() {
                   MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
     return;
   }
-  const int code = switches_.any ? setupcli::kCancelled : 0;
+  // A run that failed before the user gave up keeps the code of its failure.
+  const int code = !switches_.any ? 0 : exitCode_ != 0 ? exitCode_ : setupcli::kCancelled;
   runaccount::Note("Установка отменена пользователем");
   // Messages reach this window during the run only while it extracts; stopping
   // there means ending at once, keeping what is installed and logged so far.

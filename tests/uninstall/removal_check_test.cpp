@@ -23,10 +23,21 @@ struct Machine {
   }
 };
 
+// The texts of the failures, or of the rest, leaving out what is gone.
 std::vector<std::string> Texts(const std::vector<TFinding>& found, bool failures) {
   std::vector<std::string> texts;
   for (const TFinding& f : found) {
-    if (f.failure == failures) texts.push_back(f.text);
+    if (f.failure == failures && f.text.rfind("removed: ", 0) != 0) texts.push_back(f.text);
+  }
+  return texts;
+}
+std::vector<std::string> Removed(const std::vector<TFinding>& found) {
+  std::vector<std::string> texts;
+  for (const TFinding& f : found) {
+    if (f.text.rfind("removed: ", 0) == 0) {
+      EXPECT_FALSE(f.failure) << f.text;
+      texts.push_back(f.text);
+    }
   }
   return texts;
 }
@@ -66,7 +77,7 @@ TEST(RemovalCheck, WhatStaysIsAFailureUnlessItIsKeptByDesign) {
   m.values = {"HKCU\\Software\\App|Size"};
   m.keys = {"HKCU\\Software\\App\\Empty", "HKCU\\Software\\App"};
   m.emptyKeys = {"HKCU\\Software\\App\\Empty"};
-  std::vector<TFinding> found = Leftovers(r, m.Probes(), {"C:\\App\\shared.dll=1"}, "C:\\App");
+  std::vector<TFinding> found = Outcome(r, m.Probes(), {"C:\\App\\shared.dll=1"}, "C:\\App");
   EXPECT_EQ(Texts(found, true), (std::vector<std::string>{
                                     "not removed: file C:\\App\\a.exe",
                                     "not removed: shortcut C:\\Menu\\Run.lnk",
@@ -83,8 +94,14 @@ TEST(RemovalCheck, WhatStaysIsAFailureUnlessItIsKeptByDesign) {
                 "kept registry key (it holds what the installation did not make): HKCU\\Software\\App",
             }));
 
-  // A clean removal leaves nothing to say.
-  EXPECT_TRUE(Leftovers(r, Machine{}.Probes(), {}, "C:\\App").empty());
+  EXPECT_EQ(Removed(found), (std::vector<std::string>{"removed: file C:\\App\\gone.txt",
+                                                     "removed: registry value HKCU\\Software\\App [Gone]"}));
+
+  // A clean removal names every item as gone, and no failure.
+  std::vector<TFinding> clean = Outcome(r, Machine{}.Probes(), {}, "C:\\App");
+  EXPECT_TRUE(Texts(clean, true).empty());
+  EXPECT_TRUE(Texts(clean, false).empty());
+  EXPECT_EQ(Removed(clean).size(), 3u + 1 + 3 + 2 + 2);  // C:\App itself waits for the self-deletion
 }
 
 TEST(RemovalCheck, FoldersAboveTheProgramAreLeftToTheSelfDeletion) {
@@ -93,7 +110,7 @@ TEST(RemovalCheck, FoldersAboveTheProgramAreLeftToTheSelfDeletion) {
   Machine m;
   m.folders = {r.folders.begin(), r.folders.end()};
   m.emptyFolders = m.folders;
-  std::vector<TFinding> found = Leftovers(r, m.Probes(), {}, "C:\\apps\\tool\\");
+  std::vector<TFinding> found = Outcome(r, m.Probes(), {}, "C:\\apps\\tool\\");
   EXPECT_EQ(Texts(found, true),
             (std::vector<std::string>{"not removed: folder C:\\Apps\\Tool\\bin", "not removed: folder C:\\Apps\\ToolBox"}));
 }

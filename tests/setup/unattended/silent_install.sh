@@ -99,7 +99,10 @@ wine_settle
 check "/VERYSILENT removal exits with 0" test "$rc" = 0
 snapshot "$WORK_DIR/after2.txt"
 check_after "$WORK_DIR/before2.txt" "$WORK_DIR/after2.txt"
-for line in "Удаление файлов... ok" "Удаление каталогов... ok" "Удаление $N закончено." "Exit code 0"; do
+for line in "Удаление файлов... ok" "Удаление каталогов... ok" "Удаление $N закончено." \
+    "removed: file $APP_WIN\\notebook.exe" "removed: folder $APP_WIN\\templates" \
+    "removed: registry value HKCU\\Software\\Notebook Demo [Language]" "removed: registry key $UNINSTALL_KEY" \
+    "Exit code 0"; do
   check "removal account: $line" has_line "$REAP_ACCOUNT" "$line"
 done
 check "removal account: nothing left behind" bash -c "! grep -q 'not removed' '$REAP_ACCOUNT'"
