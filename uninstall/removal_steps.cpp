@@ -394,7 +394,7 @@ Step StepOf(std::string_view section) {
 
 }  // namespace
 
-void RunRemoval(RemovalContext& c) {
+bool RunRemoval(RemovalContext& c) {
   c.ui->SetProgressRange(10);
   bool stopped = false;
   for (const RemovalStage& stage : installlog::kRemovalOrder) {
@@ -410,4 +410,5 @@ void RunRemoval(RemovalContext& c) {
   }
   if (!stopped) c.ui->AddStatusLine(MessageText(IDS_FINISHED));
   c.ui->EnableClose();
+  return !stopped;
 }

@@ -40,8 +40,9 @@ struct RemovalContext {
 };
 
 // The whole removal as the removal thread runs it: the stages of the log's
-// fixed order (installlog::kRemovalOrder) one after the other.
-void RunRemoval(RemovalContext& context);
+// fixed order (installlog::kRemovalOrder) one after the other. False when a
+// program run before the removal stopped it.
+bool RunRemoval(RemovalContext& context);
 
 // Starts the program of a PreRunApp or RunApp record; 0 when its file does not exist.
 int RunLoggedProgram(RemovalContext& context, const std::string& record);

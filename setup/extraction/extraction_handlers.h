@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -66,6 +67,8 @@ class TExtractionHandlers {
 
   // Members that could not be extracted or recorded (the user went on past them).
   int FailedMembers() const { return failed_; }
+  // The unpacked size of the files extracted so far.
+  uint64_t ExtractedBytes() const { return extractedBytes_; }
 
  private:
   bool Logging() const { return inst_.SupportUninstall && Log; }
@@ -86,6 +89,7 @@ class TExtractionHandlers {
   TMemberLog::TPlan intended_;  // what the current member put on record ahead
   bool unfinished_ = false;     // a member is between its start and its completion
   int failed_ = 0;
+  uint64_t extractedBytes_ = 0;
   // What the window should show, and whether it shows it yet.
   std::string file_;
   int max_ = 0, position_ = 0, total_ = -1;

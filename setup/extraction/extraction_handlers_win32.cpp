@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "common/install_log.h"
+#include "common/run_account.h"
 #include "common/timing.h"
 #include "setup/extraction/extraction_progress.h"
 #include "setup/run/inifiles32.h"
@@ -128,6 +129,7 @@ void TExtractionHandlers::RetractUnmade(const TMemberLog::TOutcome& outcome, boo
 
 void TExtractionHandlers::AskAboutFailure(const std::string& name) {
   ++failed_;
+  runaccount::Note("Ошибка распаковки: " + InstallDir + name.c_str());
   Refresh();
   if (!view_.AskContinue(extraction::FailedFileText(name), std::string(extraction::FailedFileCaption()))) {
     if (Logging()) {
@@ -182,6 +184,8 @@ void TExtractionHandlers::RARExtract(TRAR*, RARHeaderData& eFile, bool Result) {
     }
   }
   ++inst_.DoneFiles;
+  if ((eFile.Flags & RHDF_DIRECTORY) != RHDF_DIRECTORY) extractedBytes_ += eFile.UnpSize;
+  if (runaccount::IsOpen()) runaccount::Note("Распакован: " + InstallDir + name.c_str());
   // Without a total the percentage means nothing; the bar stays where it is.
   if (inst_.TotalFiles > 0) {
     total_ = extraction::TotalPercent(inst_.DoneFiles, inst_.TotalFiles, 0);

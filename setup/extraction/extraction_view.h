@@ -18,6 +18,11 @@ class TWindowExtractionView : public TExtractionView {
   bool AskContinue(const std::string& text, const std::string& caption) override;
   void EndProgram() override;
 
+  // Unattended: the question is not shown; its safe answer is to stop.
+  bool Quiet = false;
+  // The exit code of a run that ends at a failed member.
+  int EndCode = 0;
+
  private:
   HWND owner_, label_, current_, total_;
 };

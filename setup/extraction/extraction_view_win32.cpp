@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "common/run_account.h"
 #include "common/timing.h"
 
 void TWindowExtractionView::SetCurrentFile(const std::string& ansiName) {
@@ -36,7 +37,13 @@ void TWindowExtractionView::ProcessMessages() {
 }
 
 bool TWindowExtractionView::AskContinue(const std::string& text, const std::string& caption) {
+  runaccount::Note(caption + ": " + text);
+  if (Quiet) return false;
   return MessageBoxA(owner_, text.c_str(), caption.c_str(), MB_OKCANCEL) == IDOK;
 }
 
-void TWindowExtractionView::EndProgram() { ExitProcess(0); }
+void TWindowExtractionView::EndProgram() {
+  runaccount::Note("Установка прервана, код завершения " + std::to_string(EndCode));
+  runaccount::Close();
+  ExitProcess(static_cast<UINT>(EndCode));
+}

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "common/run_account.h"
+
 #include <stdexcept>
 
 #include "common/file_io.h"
@@ -141,6 +143,7 @@ void ImportRegFile(const std::string& regFileName, const TRegImportContext& cont
       switch (op->kind) {
         case Operation::Kind::Message: {
           std::string message = regfile::MessageText(op->message, regFileName);
+          runaccount::Note(message);
           if (context.ShowMessage) context.ShowMessage(message);
           else ShowPlainMessage(message);
           break;
@@ -164,12 +167,16 @@ void ImportRegFile(const std::string& regFileName, const TRegImportContext& cont
             throw;
           }
           installrecords::Write(context.Log, record);
+          if (runaccount::IsOpen()) {
+            runaccount::Note("Реестр: " + op->key.rootName + "\\" + op->key.subKey + "\\" + op->valueName);
+          }
           break;
         }
       }
     }
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
     // A refused write or an unwritable log ends this file; the run goes on.
+    runaccount::Note("Файл реестра " + regFileName + " импортирован не полностью: " + e.what());
   }
 }
 
@@ -179,5 +186,7 @@ void ImportPackageRegFiles(const TIniFile32& setupIni, const std::string& sectio
   context.SourcePath = inst.SourcePath;
   context.InstallDir = installDir;
   context.Log = log;
+  // Nobody to read a message in an unattended run: the account has it.
+  if (inst.Quiet) context.ShowMessage = [](const std::string&) {};
   for (const std::string& name : ReadNumberedKeys(setupIni, section, "RegFile")) ImportRegFile(name, context);
 }

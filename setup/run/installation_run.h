@@ -2,6 +2,7 @@
 // machine. It runs synchronously when the progress page appears.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,19 @@ class TRunWindow {
 // Thrown when the install folder is blank, which the run must never guess.
 struct EEmptyInstallFolder : std::runtime_error {
   EEmptyInstallFolder() : std::runtime_error("Не указан каталог установки.") {}
+};
+
+// Thrown in an unattended run when the install folder cannot be created.
+struct EInstallFolderRefused : std::runtime_error {
+  explicit EInstallFolderRefused(const std::string& folder)
+      : std::runtime_error("Каталог установки не удаётся создать: " + folder) {}
+};
+
+// Thrown in an unattended run when a package cannot be installed whole (a
+// disk that is not there, an archive cut short): nobody is there to decide
+// whether to go on, so the run ends.
+struct EPackageFailed : std::runtime_error {
+  using std::runtime_error::runtime_error;
 };
 
 // Runs every step in its order. A failure outside the steps that are guarded

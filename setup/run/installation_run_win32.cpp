@@ -7,12 +7,14 @@
 
 #include "common/file_io.h"
 #include "common/install_log.h"
+#include "common/run_account.h"
 #include "common/win32_handles.h"
 #include "setup/run/inifiles32.h"
 #include "setup/run/install_records.h"
 #include "setup/regfile/regfile_import.h"
 #include "setup/run/run_plan.h"
 #include "setup/run/shortcuts.h"
+#include "setup/run/shortcuts_plan.h"
 #include "setup/run/system_utils.h"
 #include "setup/run/uninstaller_deployment.h"
 #include "setup/wizard/wizard_texts.h"
@@ -43,6 +45,7 @@ bool InstallPackage(TInst& inst, TRAR& rar, TExtractionHandlers& handlers, TRunW
                     const std::string& installDir, TIniFile32* log) {
   const std::string section = ChoosePackageSection(*setupIni, index, russian);
   const std::string packageName = setupIni->ReadString("Packages", "Package" + std::to_string(index), "");
+  runaccount::Note("Компонент " + std::to_string(index) + " \"" + packageName + "\" (раздел " + section + ")");
   bool complete = true;
   for (int k = 0;; ++k) {
     const std::string pakName = setupIni->ReadString(section, "Pak" + std::to_string(k), "");
@@ -55,17 +58,21 @@ bool InstallPackage(TInst& inst, TRAR& rar, TExtractionHandlers& handlers, TRunW
       setupIni = OpenDescription(inst);
       // The user chose to go on without this disk: nothing to read, nothing to say.
       if (!inserted && !FileExists(inst.SourcePath + pakName)) {
+        if (inst.Quiet) throw EPackageFailed("Нет диска \"" + volumeName + "\" с архивом " + pakName);
         complete = false;
         continue;
       }
     }
     rar.ArchiveName = inst.SourcePath + pakName;
+    runaccount::Note("Архив: " + rar.ArchiveName);
     rar.Extract();
     // The window shows the last member and the progress as they ended.
     handlers.Refresh();
     if (rar.EndCode() != 0) {
       complete = false;
-      window.ShowWarning(ArchiveCutShortText(rar.ArchiveName, packageName, rar.EndCode()), kAttentionCaption);
+      const std::string text = ArchiveCutShortText(rar.ArchiveName, packageName, rar.EndCode());
+      window.ShowWarning(text, kAttentionCaption);
+      if (inst.Quiet) throw EPackageFailed(text);
     }
   }
   rar.ArchiveName.clear();
@@ -80,15 +87,30 @@ bool InstallPackage(TInst& inst, TRAR& rar, TExtractionHandlers& handlers, TRunW
 void StartPrograms(const TIniFile32& setupIni, const std::string& installDir, const TInst& inst) {
   for (const TRunAppEntry& app : ReadRunApps(setupIni, installDir, inst.SourcePath)) {
     SetCurrentDirectoryA(app.Dir.c_str());
+    runaccount::Note("Запуск: " + app.App + " (в каталоге " + app.Dir + ")");
     try {
       if (app.Wait) {
-        ExecuteAndWait(app.App, SW_SHOWNORMAL);
-      } else {
-        StartProgram(app.App, SW_SHOWNORMAL);
+        const uint32_t code = ExecuteAndWait(app.App, SW_SHOWNORMAL);
+        runaccount::Note("Программа завершилась с кодом " + std::to_string(code));
+      } else if (!StartProgram(app.App, SW_SHOWNORMAL)) {
+        runaccount::Note("Программа не запустилась");
       }
     } catch (...) {
     }
   }
+}
+
+// The product's program, for the icon of the uninstall entry: the target of
+// the first shortcut a chosen package names.
+std::string FirstShortcutTarget(const TIniFile32& setupIni, const TInst& inst, const std::vector<bool>& checked,
+                                bool russian, const std::string& installDir) {
+  for (size_t i = 0; i < checked.size(); ++i) {
+    if (!checked[i]) continue;
+    const std::string section = ChoosePackageSection(setupIni, static_cast<int>(i), russian);
+    std::vector<TShortcutItem> items = ReadPackageShortcuts(setupIni, section, installDir, inst.SourcePath);
+    if (!items.empty()) return items.front().Link;
+  }
+  return {};
 }
 
 }  // namespace
@@ -107,10 +129,20 @@ void RunInstallation(TInst& inst, TRAR& rar, TExtractionHandlers& handlers, TRun
 
   // The shell link objects of the shortcuts need it.
   win32::ComScope com;
+  runaccount::Note("Каталог установки: " + installDir);
   std::vector<std::string> createdFolders = ForceFolders(installDir);
+  for (const std::string& folder : createdFolders) runaccount::Note("Создан каталог: " + folder);
+  // The wizard never checked it; a caller that reads the exit code must hear of it at once.
+  if (inst.ReportsExitCodes) {
+    const DWORD attributes = GetFileAttributesA(installDir.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      throw EInstallFolderRefused(installDir);
+    }
+  }
   rar.TargetDir = ToOemCodePage(installDir);
 
   std::unique_ptr<TIniFile32> log;
+  TDeployment deployment;
   if (inst.SupportUninstall) {
     log = std::make_unique<TIniFile32>(installDir + std::string(installlog::kLogFileName));
     // Every record is appended to the journal beside the log; the log itself
@@ -124,7 +156,7 @@ void RunInstallation(TInst& inst, TRAR& rar, TExtractionHandlers& handlers, TRun
       }
     }
     log->Intend(installlog::kCreateDirs, installDir, "");
-    TDeployment deployment = DeployUninstaller(inst, installDir, *log);
+    deployment = DeployUninstaller(inst, installDir, *log);
     WriteUninstallerTexts(inst, *log);
     installrecords::Write(log.get(), installlog::CreateDirRecord(installDir));
     // The folders above the install folder that this run made are its own too,
@@ -140,14 +172,26 @@ void RunInstallation(TInst& inst, TRAR& rar, TExtractionHandlers& handlers, TRun
   handlers.Log = log.get();
 
   const int failedBefore = handlers.FailedMembers();
+  const uint64_t bytesBefore = handlers.ExtractedBytes();
   bool complete = true;
-  for (size_t i = 0; i < checked.size(); ++i) {
-    if (!checked[i]) continue;
-    complete &= InstallPackage(inst, rar, handlers, window, setupIni, static_cast<int>(i), russian, installDir,
-                               log.get());
+  try {
+    for (size_t i = 0; i < checked.size(); ++i) {
+      if (!checked[i]) continue;
+      complete &= InstallPackage(inst, rar, handlers, window, setupIni, static_cast<int>(i), russian, installDir,
+                                 log.get());
+    }
+  } catch (const EPackageFailed&) {
+    // The run ends here; what it made so far stays on record.
+    handlers.Log = nullptr;
+    if (log) log->Checkpoint();
+    throw;
   }
   // Members the user went on past are not installed either.
   complete &= handlers.FailedMembers() == failedBefore;
+  if (deployment.EntryCreated) {
+    CompleteUninstallEntry(inst, installDir, FirstShortcutTarget(*setupIni, inst, checked, russian, installDir),
+                           handlers.ExtractedBytes() - bytesBefore);
+  }
 
   handlers.Log = nullptr;
   // The last checkpoint, before any program of [RunApp] starts.
@@ -160,10 +204,14 @@ void RunInstallation(TInst& inst, TRAR& rar, TExtractionHandlers& handlers, TRun
 
   StartPrograms(*setupIni, installDir, inst);
   for (const std::string& file : ReadDelFiles(*setupIni, installDir, inst.SourcePath)) {
-    if (FileExists(file)) DeleteFileA(file.c_str());
+    if (FileExists(file)) {
+      const bool deleted = DeleteFileA(file.c_str());
+      runaccount::Note((deleted ? "Удалён файл: " : "Не удаётся удалить файл: ") + file);
+    }
   }
 
   window.CompleteTotalProgress();
+  runaccount::Note(complete ? "Установка завершена" : "Установка завершена не полностью");
   window.SetHeader(complete ? wizard_text::kFinishedTitle : wizard_text::kIncompleteTitle);
   window.ShowFinish(complete);
 }

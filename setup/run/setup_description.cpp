@@ -27,6 +27,9 @@ void LoadInstallSettings(const TIniFile32& ini, TInst& inst) {
   inst.SupportUninstall = ini.ReadBool("Install", "SupportUninstall", true);
   inst.MultiVolume = ini.ReadBool("Install", "MultiVolume", false);
   inst.CreateDesktopIcon = ini.ReadBool("Install", "CreateDesktopIcon", false);
+  inst.Version = ini.ReadString("Install", "Version", "");
+  inst.Publisher = ini.ReadString("Install", "Publisher", "");
+  inst.URL = ini.ReadString("Install", "URL", "");
 }
 
 std::vector<std::string> ReadNumberedKeys(const TIniFile32& ini, const std::string& section,

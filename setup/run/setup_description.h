@@ -21,6 +21,18 @@ struct TInst {
   std::string DesktopDir;
   std::string ProgramsDir;
   std::string PageSequence;
+  // [Install] Version, Publisher and URL, for the list of installed programs.
+  std::string Version;
+  std::string Publisher;
+  std::string URL;
+  // An unattended run (/SILENT, /VERYSILENT): no question is shown, each gets
+  // its safe answer, and a package that fails ends the run.
+  bool Quiet = false;
+  // A switch was given: the exit code tells the caller what happened, so a
+  // failure the wizard would leave to the user is reported at once.
+  bool ReportsExitCodes = false;
+  // /NOGROUP: no uninstall shortcut in the program group either.
+  bool NoUninstallShortcut = false;
 };
 
 // One entry of the wizard's component list: package i of [Packages].

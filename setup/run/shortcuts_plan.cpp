@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "common/run_account.h"
+
 #include "setup/run/install_records.h"
 #include "setup/run/macros.h"
 
@@ -47,6 +49,7 @@ void MakePackageShortcuts(const std::vector<TShortcutItem>& items, const TInst& 
         Intend(log, installlog::ShortcutRecord(link));
         actions.CreateShortcut(item, link);
         Write(log, installlog::ShortcutRecord(link));
+        runaccount::Note("Ярлык: " + link);
       } catch (const std::exception&) {
       }
     }
@@ -63,6 +66,7 @@ void MakePackageShortcuts(const std::vector<TShortcutItem>& items, const TInst& 
         Intend(log, installlog::ShortcutRecord(link));
         actions.CreateShortcut(item, link);
         Write(log, installlog::ShortcutRecord(link));
+        runaccount::Note("Ярлык: " + link);
       } catch (const std::exception&) {
       }
     }

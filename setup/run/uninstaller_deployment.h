@@ -3,6 +3,7 @@
 // and the texts and title font it will read from the log.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,11 +19,18 @@ struct TDeployment {
   // create, outermost first; the run logs them under CreateDirs once the
   // install folder is there.
   std::vector<std::string> CreatedFolders;
+  // The uninstall entry exists: the values known later go into it.
+  bool EntryCreated = false;
 };
 
 // Writes Reapwell.exe, its shortcut and the uninstall registration, logging
 // each. The first failure ends the whole block silently.
 TDeployment DeployUninstaller(const TInst& inst, const std::string& installDir, TIniFile32& log);
+
+// The values of the uninstall entry known once the packages are in
+// (DisplayIcon, EstimatedSize). The key is on record already. Never throws.
+void CompleteUninstallEntry(const TInst& inst, const std::string& installDir, const std::string& shortcutTarget,
+                            uint64_t extractedBytes);
 
 // [Display] Charset and [Strings] 1 to 23. Log write failures propagate.
 void WriteUninstallerTexts(const TInst& inst, TIniFile32& log);

@@ -12,6 +12,7 @@
 #include "setup/extraction/extraction_view.h"
 #include "setup/run/installation_run.h"
 #include "setup/run/setup_description.h"
+#include "setup/unattended/setup_switches.h"
 #include "setup/wizard/wizard_checklist.h"
 #include "setup/wizard/wizard_navigation.h"
 #include "setup/wizard/wizard_pages.h"
@@ -22,7 +23,8 @@ class TFr_Main : private TRunWindow {
   static constexpr int kClientWidth = 492;
   static constexpr int kClientHeight = 353;
 
-  explicit TFr_Main(HINSTANCE instance);
+  // Without switches the wizard is exactly what it always was.
+  explicit TFr_Main(HINSTANCE instance, setupcli::TSetupSwitches switches = {});
   ~TFr_Main() override;
   TFr_Main(const TFr_Main&) = delete;
   TFr_Main& operator=(const TFr_Main&) = delete;
@@ -52,6 +54,16 @@ class TFr_Main : private TRunWindow {
   void CLClick(int index);
   void B_closeClick();
   void TabSheet7Show();
+
+  // The choices of the command line and the answer file put into the
+  // controls; false (the window closing with the exit code) when they cannot be taken.
+  bool ApplyUnattendedChoices();
+  // Writes the answer file of /SAVEINF from the controls.
+  void SaveChoices();
+  // A message box, or in an unattended run only its line in the account.
+  int Say(const std::string& text, const char* caption, UINT flags, int unattendedAnswer);
+  // Ends the program with the code (the window closes).
+  void EndWith(int code);
 
   void ShowPage(int page);
   void PageEnter(int page);
@@ -92,4 +104,7 @@ class TFr_Main : private TRunWindow {
   bool runStarted_ = false;
   bool runActive_ = false;
   int exitCode_ = 0;
+  setupcli::TSetupSwitches switches_;
+  bool quiet_ = false;
+  bool saveFailed_ = false;
 };

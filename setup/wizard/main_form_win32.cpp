@@ -2,7 +2,11 @@
 
 #include <commctrl.h>
 
+#include "common/file_io.h"
 #include "common/process.h"
+#include "common/run_account.h"
+#include "setup/unattended/answer_file.h"
+#include "setup/unattended/exit_codes.h"
 #include "setup/wizard/DirDialog.h"
 #include "setup/run/system_folders.h"
 #include "setup/wizard/wizard_ids.h"
@@ -29,7 +33,8 @@ HFONT MakeFont(int height, int weight, const char* face) {
 
 }  // namespace
 
-TFr_Main::TFr_Main(HINSTANCE instance) : instance_(instance) {
+TFr_Main::TFr_Main(HINSTANCE instance, setupcli::TSetupSwitches switches)
+    : instance_(instance), switches_(std::move(switches)), quiet_(setupcli::Unattended(switches_.mode)) {
   onItemClick_ = [this](int index) { CLClick(index); };
 }
 
@@ -59,6 +64,12 @@ bool TFr_Main::Create(int showCommand) {
   hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT, kWindowClass, "", style, x, y, width, height, nullptr,
                           nullptr, instance_, this);
   if (!hwnd_) return false;
+  if (switches_.mode == setupcli::Mode::VerySilent) {
+    // No window at all: the run works on the controls of a window never shown.
+    shown_ = true;
+    FormShow();
+    return true;
+  }
   ShowWindow(hwnd_, showCommand);
   UpdateWindow(hwnd_);
   return true;
@@ -143,17 +154,25 @@ void TFr_Main::FormCreate() {
 
 void TFr_Main::FormShow() {
   inst_->SourcePath = SourceFolderOf(process::ProgramFilePath());
+  inst_->Quiet = quiet_;
+  inst_->ReportsExitCodes = switches_.any;
+  inst_->NoUninstallShortcut = switches_.noGroup;
+  extraction_->view.Quiet = quiet_;
+  // A failed member the user does not go on past ends the run.
+  extraction_->view.EndCode = switches_.any ? setupcli::kPackageFailed : 0;
   try {
-    TIniFile32 ini(inst_->SourcePath + "setup.ini");
+    const std::string description = inst_->SourcePath + "setup.ini";
+    // The wizard shows an empty description; a caller that reads exit codes hears of it.
+    if (switches_.any && !fileio::FileExists(description)) throw std::runtime_error("Нет файла " + description);
+    TIniFile32 ini(description);
     LoadInstallSettings(ini, *inst_);
     for (TPackageItem& package : LoadPackageList(ini)) {
       items_.push_back({std::move(package.Name), true, package.Required});
     }
   } catch (const std::exception& e) {
     // A description that exists but cannot be read leaves nothing to install from.
-    MessageBoxA(hwnd_, e.what(), "Ошибка", MB_OK | MB_ICONERROR);
-    exitCode_ = 1;
-    DestroyWindow(hwnd_);
+    Say(e.what(), "Ошибка", MB_OK | MB_ICONERROR, IDOK);
+    EndWith(setupcli::kNoDescription);
     return;
   }
   SetWindowTextA(hwnd_, (inst_->ProgramName + " Setup").c_str());
@@ -171,8 +190,85 @@ void TFr_Main::FormShow() {
   for (int page = 0; page < wizard::kPageCount; ++page) SetWindowTextA(c_.Text[page], texts_.Page[page].c_str());
   SetWindowTextA(c_.LFinish, texts_.Finish.c_str());
 
+  if (switches_.any && !ApplyUnattendedChoices()) return;
   // Last, because the progress page starts the run, which needs everything above.
-  ShowPage(nav_.Start());
+  ShowPage(quiet_ ? wizard::kProgressPage : nav_.Start());
+}
+
+bool TFr_Main::ApplyUnattendedChoices() {
+  setupcli::TAnswers fromFile;
+  std::string error;
+  if (!switches_.loadInf.empty()) {
+    std::optional<setupcli::TAnswers> loaded = setupcli::ReadAnswerFile(switches_.loadInf, &error);
+    if (!loaded) {
+      Say(error, "Ошибка", MB_OK | MB_ICONERROR, IDOK);
+      EndWith(setupcli::kBadCommandLine);
+      return false;
+    }
+    runaccount::Note("Файл ответов: " + switches_.loadInf);
+    fromFile = *loaded;
+  }
+  const setupcli::TAnswers choices = setupcli::ResolveChoices(
+      switches_, fromFile, {inst_->InstallPath + inst_->InstallFolder, inst_->CreateDesktopIcon});
+  if (choices.components) {
+    std::vector<bool> required;
+    for (const TCheckItem& item : items_) required.push_back(item.Required);
+    std::optional<std::vector<bool>> chosen = setupcli::ChoosePackages(*choices.components, required, &error);
+    if (!chosen) {
+      Say(error, "Ошибка", MB_OK | MB_ICONERROR, IDOK);
+      EndWith(setupcli::kBadCommandLine);
+      return false;
+    }
+    bool all = true;
+    for (size_t i = 0; i < items_.size(); ++i) {
+      items_[i].Checked = (*chosen)[i];
+      all = all && items_[i].Checked;
+    }
+    RefreshCheckList(c_.CL, items_);
+    // The wizard shows a list that is not the full one as the custom choice.
+    if (!all) {
+      SendMessageA(c_.RB_full, BM_SETCHECK, BST_UNCHECKED, 0);
+      SendMessageA(c_.RB_custom, BM_SETCHECK, BST_CHECKED, 0);
+    }
+  }
+  SetWindowTextA(c_.Edit_path, choices.dir->c_str());
+  SendMessageA(c_.RB_RUS, BM_SETCHECK, *choices.russian ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageA(c_.RB_ENG, BM_SETCHECK, *choices.russian ? BST_UNCHECKED : BST_CHECKED, 0);
+  SendMessageA(c_.CB_desktop, BM_SETCHECK, *choices.desktop ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageA(c_.CB_Program, BM_SETCHECK, *choices.group ? BST_CHECKED : BST_UNCHECKED, 0);
+  return true;
+}
+
+void TFr_Main::SaveChoices() {
+  if (switches_.saveInf.empty()) return;
+  setupcli::TAnswers answers;
+  answers.dir = InstallFolderText();
+  answers.components = std::vector<int>{};
+  for (size_t i = 0; i < items_.size(); ++i) {
+    if (items_[i].Checked) answers.components->push_back(static_cast<int>(i));
+  }
+  answers.russian = RussianChosen();
+  answers.desktop = DesktopShortcuts();
+  answers.group = ProgramShortcuts();
+  try {
+    setupcli::WriteAnswerFile(switches_.saveInf, answers);
+    runaccount::Note("Выбор сохранён в " + switches_.saveInf);
+  } catch (const std::exception& e) {
+    // The installation goes on; the exit code tells that the file is missing.
+    saveFailed_ = true;
+    Say(e.what(), "Ошибка", MB_OK | MB_ICONERROR, IDOK);
+  }
+}
+
+int TFr_Main::Say(const std::string& text, const char* caption, UINT flags, int unattendedAnswer) {
+  runaccount::Note(std::string(caption) + ": " + text);
+  if (quiet_) return unattendedAnswer;
+  return MessageBoxA(hwnd_, text.c_str(), caption, flags);
+}
+
+void TFr_Main::EndWith(int code) {
+  exitCode_ = code;
+  if (hwnd_) DestroyWindow(hwnd_);
 }
 
 void TFr_Main::FormClose() {
@@ -180,19 +276,25 @@ void TFr_Main::FormClose() {
     DestroyWindow(hwnd_);
     return;
   }
+  // The question follows the user's own Cancel, so it is asked in /SILENT too.
   if (MessageBoxA(hwnd_, wizard_text::kConfirmCancel, wizard_text::kConfirmCaption,
                   MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
     return;
   }
+  // A run that failed before the user gave up keeps the code of its failure.
+  const int code = !switches_.any ? 0 : exitCode_ != 0 ? exitCode_ : setupcli::kCancelled;
+  runaccount::Note("Установка отменена пользователем");
   // Messages reach this window during the run only while it extracts; stopping
   // there means ending at once, keeping what is installed and logged so far.
   if (runActive_) {
     RAR.Stop = true;
     extraction_->handlers.EndInTheMiddle();
-    ExitProcess(0);
+    runaccount::Note("Код завершения " + std::to_string(code));
+    runaccount::Close();
+    ExitProcess(static_cast<UINT>(code));
   }
   inst_.reset();
-  DestroyWindow(hwnd_);
+  EndWith(code);
 }
 
 void TFr_Main::OnCommand(int id, int code) {
@@ -255,22 +357,26 @@ void TFr_Main::TabSheet7Show() {
   UpdateWindow(hwnd_);
   // With the install-folder page switched off nobody could have typed a folder.
   if (IsBlankInstallFolder(InstallFolderText())) {
-    MessageBoxA(hwnd_, wizard_text::kNoFolderToRun, wizard_text::kWarningCaption, MB_OK | MB_ICONWARNING);
-    exitCode_ = 1;
-    DestroyWindow(hwnd_);
+    Say(wizard_text::kNoFolderToRun, wizard_text::kWarningCaption, MB_OK | MB_ICONWARNING, IDOK);
+    EndWith(switches_.any ? setupcli::kFolderRefused : 1);
     return;
   }
   RunInstallation();
 }
 
 void TFr_Main::RunInstallation() {
+  SaveChoices();
   runActive_ = true;
   try {
     ::RunInstallation(*inst_, RAR, extraction_->handlers, *this);
   } catch (const std::exception& e) {
     // The page stays in its running state; only Cancel is left, and it asks.
     runActive_ = false;
-    MessageBoxA(hwnd_, e.what(), inst_->ProgramName.c_str(), MB_OK | MB_ICONERROR);
+    const bool folder = dynamic_cast<const EInstallFolderRefused*>(&e) != nullptr;
+    Say(e.what(), inst_->ProgramName.c_str(), MB_OK | MB_ICONERROR, IDOK);
+    exitCode_ = folder ? setupcli::kFolderRefused : setupcli::kPackageFailed;
+    // Nobody is there to press Cancel.
+    if (quiet_) EndWith(exitCode_);
     return;
   }
   runActive_ = false;
@@ -295,15 +401,19 @@ void TFr_Main::ResetTotalProgress() {
 }
 void TFr_Main::CompleteTotalProgress() { SendMessageA(c_.PB_total, PBM_SETPOS, 100, 0); }
 bool TFr_Main::AskOkCancel(const std::string& text, const std::string& caption) {
-  return MessageBoxA(hwnd_, text.c_str(), caption.c_str(), MB_OKCANCEL | MB_ICONWARNING) == IDOK;
+  return Say(text, caption.c_str(), MB_OKCANCEL | MB_ICONWARNING, IDCANCEL) == IDOK;
 }
 void TFr_Main::ShowWarning(const std::string& text, const std::string& caption) {
-  MessageBoxA(hwnd_, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
+  Say(text, caption.c_str(), MB_OK | MB_ICONWARNING, IDOK);
 }
 void TFr_Main::ShowFinish(bool complete) {
   if (!complete) SetWindowTextA(c_.LFinish, texts_.IncompleteFinish.c_str());
   SetWindowTextA(c_.Cancel[wizard::kProgressPage], "OK");
   ShowFinishPanel();
+  if (!switches_.any) return;
+  exitCode_ = !complete ? setupcli::kPackageFailed : saveFailed_ ? setupcli::kBadCommandLine : setupcli::kInstalled;
+  // The finish page waits for nobody in an unattended run.
+  if (quiet_) EndWith(exitCode_);
 }
 
 void TFr_Main::ShowPage(int page) {

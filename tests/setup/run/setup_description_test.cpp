@@ -57,6 +57,18 @@ TEST_F(SetupDescription, InstallSettingsAreReadAsWritten) {
   EXPECT_TRUE(inst.CreateDesktopIcon);
 }
 
+TEST_F(SetupDescription, VersionPublisherAndUrlAreOptional) {
+  TInst inst;
+  LoadInstallSettings(Load("[Install]\r\nVersion=2.1 beta\r\nPublisher=Мастерская\r\nURL=http://example.org/\r\n"),
+                      inst);
+  EXPECT_EQ(inst.Version, "2.1 beta");
+  EXPECT_EQ(inst.Publisher, "Мастерская");
+  EXPECT_EQ(inst.URL, "http://example.org/");
+  TInst none;
+  LoadInstallSettings(Load("[Install]\r\nProgramName=X\r\n"), none);
+  EXPECT_EQ(none.Version + none.Publisher + none.URL, "");
+}
+
 TEST_F(SetupDescription, PackageListEndsAtTheFirstGapAndMarksRequiredPackages) {
   TIniFile32 ini = Load(
       "[Packages]\r\nPackage0=Core\r\nPackage2=Never listed\r\nPackage1=\r\n"
