@@ -114,7 +114,9 @@ void PackageCheck::Archive(ArchiveFile& a) {
                             "front of it all the same");
     return;
   }
-  for (size_t disk = 0; disk < d_.disks.size(); ++disk) {
+  // Without MultiVolume the run never asks for another disk.
+  const size_t disks = d_.inst.MultiVolume ? d_.disks.size() : 1;
+  for (size_t disk = 0; disk < disks; ++disk) {
     if (std::optional<std::string> path = FindOnDisk(d_.disks[disk], a.name)) {
       if (a.disks.empty()) a.path = *path;
       a.disks.push_back(static_cast<int>(disk));
@@ -123,7 +125,7 @@ void PackageCheck::Archive(ArchiveFile& a) {
   if (!a.Found()) {
     f_.Error(d_.iniFile, a.firstRef.line,
              "the archive " + Q(U(a.name)) + " is missing" +
-                 (d_.disks.size() > 1 ? " from every disk" : "") + ": the setup program skips it");
+                 (disks > 1 ? " from every disk" : "") + ": the setup program skips it");
     return;
   }
   DiskVolumeOpener opener;
@@ -160,6 +162,8 @@ void PackageCheck::Members(const ArchiveFile& a) {
     else f_.Warning(d_.iniFile, a.firstRef.line, full);
   };
   for (const ScannedMember& m : a.scan.members) {
+    // The member that ran into the end of a readable archive is told of with the archive.
+    if (&m == &a.scan.members.back() && a.scan.endCode != rar::kSuccess && m.code == a.scan.endCode) continue;
     const std::string name = Q(m.name);
     if (m.unsafe) {
       report(true, name + " has a name the library never writes (an absolute path, \"..\", a drive, a stream or a "

@@ -25,13 +25,19 @@ std::string Q(std::string_view cp1251Text) { return "\"" + Excerpt(U(cp1251Text)
 
 // The packages of one language that install each path (upper case, "\"
 // between parts), folders included.
-using Installed = std::map<std::string, std::set<int>>;
+struct Installed {
+  std::map<std::string, std::set<int>> paths;
+  // Every archive was read to its end; otherwise a path that is not there
+  // may be in the part no one could read, and the archive's own finding says so.
+  bool complete = true;
+};
 
 Installed InstalledBy(const Distribution& d, const Language& lang) {
   Installed installed;
   for (size_t i = 0; i < lang.sections.size(); ++i) {
     for (const NamedFile& ref : d.Section(lang.sections[i]).archives) {
       const ArchiveFile* a = d.Archive(ref.name);
+      if (!a || !a->Found() || !a->scan.Complete()) installed.complete = false;
       if (!a) continue;
       for (const ScannedMember& m : a->scan.members) {
         if (m.unsafe || m.code != 0) continue;
@@ -40,8 +46,8 @@ Installed InstalledBy(const Distribution& d, const Language& lang) {
           if (c == '/') c = '\\';
         // A member in a folder makes that folder too.
         for (size_t cut = path.find('\\'); cut != std::string::npos; cut = path.find('\\', cut + 1))
-          installed[path.substr(0, cut)].insert(static_cast<int>(i));
-        installed[path].insert(static_cast<int>(i));
+          installed.paths[path.substr(0, cut)].insert(static_cast<int>(i));
+        installed.paths[path].insert(static_cast<int>(i));
       }
     }
   }
@@ -95,8 +101,8 @@ void TargetCheck::Run() {
 
 TargetCheck::Status TargetCheck::StatusIn(size_t lang, int package, const std::string& rel, bool folder) const {
   const Installed& inst = installed_[lang];
-  auto it = inst.find(ansi::UpperCase(rel));
-  if (it == inst.end()) return {Status::Missing, -1};
+  auto it = inst.paths.find(ansi::UpperCase(rel));
+  if (it == inst.paths.end()) return inst.complete ? Status{Status::Missing, -1} : Status{};
   if (folder) return {};
   // Its own package or a required one is always there with it.
   for (int p : it->second) {
