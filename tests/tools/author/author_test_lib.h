@@ -163,7 +163,10 @@ inline std::string Listing(const author::CheckReport& report) {
 inline ::testing::AssertionResult Finds(const author::CheckReport& report, const std::string& file, int line,
                                         author::Severity severity, const std::string& text) {
   for (const author::Finding& f : report.findings.Sorted()) {
-    const bool fileMatches = f.file.size() >= file.size() && f.file.compare(f.file.size() - file.size(), file.size(), file) == 0;
+    std::string name = f.file;  // Windows joins with backslashes
+    for (char& c : name)
+      if (c == '\\') c = '/';
+    const bool fileMatches = name.size() >= file.size() && name.compare(name.size() - file.size(), file.size(), file) == 0;
     if (fileMatches && f.line == line && f.severity == severity && f.text.find(text) != std::string::npos) {
       return ::testing::AssertionSuccess();
     }

@@ -186,7 +186,8 @@ void PackExample(const std::string& manifest, const std::string& out, std::strin
     words >> from >> to;
     const std::filesystem::path source = from == "@notebook" ? programs / "notebook.exe" : examples / from;
     std::filesystem::path target = project / to;
-    std::filesystem::create_directories(to.back() == '/' ? target : target.parent_path());
+    if (to.back() == '/') target /= source.filename();
+    std::filesystem::create_directories(target.parent_path());
     std::filesystem::copy(source, target, std::filesystem::copy_options::recursive);
   }
   args.insert(args.end(), {"--sowell", (programs / "Sowell.exe").string(), "--unrar", (programs / "UnRAR.dll").string(),
