@@ -37,7 +37,17 @@ CheckReport CheckDistribution(const std::vector<std::string>& disks) {
     return report;
   }
   if (!CheckText(*bytes, d.iniFile, TextKind::SetupIni, f)) return report;
-  d.ini = std::make_unique<TIniFile32>(authorfs::NarrowPath(*path));
+  try {
+    d.ini = std::make_unique<TIniFile32>(authorfs::NarrowPath(*path));
+  } catch (const std::exception&) {
+    d.ini.reset();
+  }
+  // The engine takes narrow paths, which on Windows cannot spell every folder name.
+  if (!d.ini || (d.ini->Lines().empty() && !bytes->empty())) {
+    f.Error(*path, 0, "cannot be read through the setup program's INI engine: its path holds characters the ANSI "
+                      "code page lacks");
+    return report;
+  }
   d.index = std::make_unique<IniIndex>(d.ini->Lines());
   CheckDescription(*d.ini, *d.index, d.iniFile, f);
   LoadInstallSettings(*d.ini, d.inst);

@@ -118,7 +118,7 @@ std::string SummaryText(const Summary& s) {
       }
       for (const std::string& r : p.regFiles) out += "      registry file " + r + "\n";
     }
-    out += "  every package chosen: " + std::to_string(total) + " files\n";
+    out += "  with every package chosen the total progress counts " + std::to_string(total) + " files\n";
   }
   if (!s.programs.empty()) {
     out += "Programs run at the end:\n";
