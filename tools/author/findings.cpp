@@ -16,7 +16,7 @@ void Findings::Warning(const std::string& file, int line, std::string text) {
 }
 
 void Findings::Add(Finding f) {
-  if (std::find(all_.begin(), all_.end(), f) != all_.end()) return;
+  if (!seen_.emplace(f.file, f.line, f.severity, f.text).second) return;
   all_.push_back(std::move(f));
 }
 

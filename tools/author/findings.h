@@ -2,8 +2,10 @@
 // compiler does, so that an editor can jump there.
 #pragma once
 
+#include <set>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace author {
@@ -33,6 +35,7 @@ class Findings {
 
  private:
   std::vector<Finding> all_;
+  std::set<std::tuple<std::string, int, Severity, std::string>> seen_;
 };
 
 // "file:line: error: text", or "file: error: text" for line 0.

@@ -18,6 +18,7 @@ IniIndex::IniIndex(const std::vector<std::string>& lines) {
       seg.name = std::string(trimmed.substr(1, trimmed.size() - 2));
       std::string_view name;
       seg.findable = inifiles32::HeaderName(line, name);
+      if (seg.findable) sections_.emplace(ansi::UpperCase(seg.name), segments_.size());
       segments_.push_back(std::move(seg));
       continue;
     }
@@ -26,26 +27,22 @@ IniIndex::IniIndex(const std::vector<std::string>& lines) {
       if (!ansi::Trim(line).empty()) segments_.back().keyless.push_back(number);
       continue;
     }
-    segments_.back().entries.push_back(
-        {number, std::string(key), std::string(inifiles32::ValueOfLine(line, key))});
+    IniSegment& seg = segments_.back();
+    seg.first.emplace(std::string(key), seg.entries.size());
+    seg.entries.push_back({number, std::string(key), std::string(inifiles32::ValueOfLine(line, key))});
   }
 }
 
 const IniSegment* IniIndex::Find(std::string_view section) const {
-  const std::string wanted = ansi::UpperCase(section);
-  for (const IniSegment& seg : segments_) {
-    if (seg.headerLine != 0 && seg.findable && ansi::UpperCase(seg.name) == wanted) return &seg;
-  }
-  return nullptr;
+  auto it = sections_.find(ansi::UpperCase(section));
+  return it == sections_.end() ? nullptr : &segments_[it->second];
 }
 
 const IniEntry* IniIndex::EntryOf(std::string_view section, std::string_view key) const {
   const IniSegment* seg = Find(section);
   if (!seg || key.empty()) return nullptr;
-  for (const IniEntry& e : seg->entries) {
-    if (e.key == key) return &e;
-  }
-  return nullptr;
+  auto it = seg->first.find(key);
+  return it == seg->first.end() ? nullptr : &seg->entries[it->second];
 }
 
 int IniIndex::LineOf(std::string_view section, std::string_view key) const {

@@ -4,6 +4,7 @@
 // the first of a name winning; keys exactly, the first line winning).
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,7 @@ struct IniSegment {
   bool findable = false;   // a lookup can find it (no blanks around the brackets)
   std::vector<IniEntry> entries;  // lines with a key, in order
   std::vector<int> keyless;       // other lines that are not blank
+  std::map<std::string, size_t, std::less<>> first;  // key -> its first entry
 };
 
 class IniIndex {
@@ -41,6 +43,7 @@ class IniIndex {
 
  private:
   std::vector<IniSegment> segments_;
+  std::map<std::string, size_t> sections_;  // upper-case name -> the first findable segment of it
 };
 
 }  // namespace author
