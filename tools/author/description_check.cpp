@@ -15,26 +15,26 @@ namespace {
 
 enum class ValueKind { Text, Bool, Integer, Macros, NoMacros };
 
-struct KeySpec {
+struct KnownKey {
   std::string_view name;
   bool numbered;
   ValueKind kind;
   int byDefault;  // Bool and Integer
 };
 
-constexpr KeySpec kInstall[] = {
+constexpr KnownKey kInstall[] = {
     {"ProgramName", false, ValueKind::Text, 0},       {"InstallPath", false, ValueKind::NoMacros, 0},
     {"InstallFolder", false, ValueKind::NoMacros, 0}, {"InstallPicture", false, ValueKind::NoMacros, 0},
     {"SupportUninstall", false, ValueKind::Bool, 1},  {"MultiVolume", false, ValueKind::Bool, 0},
     {"CreateDesktopIcon", false, ValueKind::Bool, 0},
 };
-constexpr KeySpec kDialogs[] = {
+constexpr KnownKey kDialogs[] = {
     {"Wellcome", false, ValueKind::Bool, 1}, {"Path", false, ValueKind::Bool, 1},
     {"Custom", false, ValueKind::Bool, 1},   {"Languge", false, ValueKind::Bool, 1},
     {"IconType", false, ValueKind::Bool, 1}, {"Start", false, ValueKind::Bool, 1},
 };
-constexpr KeySpec kPackages[] = {{"Package", true, ValueKind::Text, 0}};
-constexpr KeySpec kPackage[] = {
+constexpr KnownKey kPackages[] = {{"Package", true, ValueKind::Text, 0}};
+constexpr KnownKey kPackage[] = {
     {"Main", false, ValueKind::Bool, 0},      {"FilesCount", false, ValueKind::Integer, 0},
     {"Volume", false, ValueKind::Text, 0},    {"Pak", true, ValueKind::NoMacros, 0},
     {"Ico_Link", true, ValueKind::Macros, 0}, {"Ico_Name", true, ValueKind::Text, 0},
@@ -42,16 +42,16 @@ constexpr KeySpec kPackage[] = {
     {"Ico_Desc", true, ValueKind::Text, 0},   {"Ico_File", true, ValueKind::Macros, 0},
     {"RegFile", true, ValueKind::NoMacros, 0},
 };
-constexpr KeySpec kRunApp[] = {
+constexpr KnownKey kRunApp[] = {
     {"App", true, ValueKind::Macros, 0}, {"Dir", true, ValueKind::Macros, 0}, {"Wait", true, ValueKind::Bool, 1}};
-constexpr KeySpec kDelFiles[] = {{"File", true, ValueKind::Macros, 0}};
+constexpr KnownKey kDelFiles[] = {{"File", true, ValueKind::Macros, 0}};
 
-struct Spec {
-  const KeySpec* begin;
-  const KeySpec* end;
+struct KeyTable {
+  const KnownKey* begin;
+  const KnownKey* end;
 };
 
-Spec SpecOf(SectionKind kind) {
+KeyTable KeysOf(SectionKind kind) {
   switch (kind) {
     case SectionKind::Install: return {std::begin(kInstall), std::end(kInstall)};
     case SectionKind::Dialogs: return {std::begin(kDialogs), std::end(kDialogs)};
@@ -103,10 +103,10 @@ void SplitNumber(std::string_view key, std::string_view& base, std::string_view&
   digits = key.substr(end);
 }
 
-const KeySpec* MatchKey(Spec spec, std::string_view key, int& index) {
+const KnownKey* MatchKey(KeyTable keys, std::string_view key, int& index) {
   std::string_view base, digits;
   SplitNumber(key, base, digits);
-  for (const KeySpec* s = spec.begin; s != spec.end; ++s) {
+  for (const KnownKey* s = keys.begin; s != keys.end; ++s) {
     if (!s->numbered && key == s->name) {
       index = -1;
       return s;
@@ -131,7 +131,7 @@ class DescriptionCheck {
   void UnknownSection(const IniSegment& seg);
   void Entries(const IniSegment& seg, SectionKind kind);
   void UnknownKey(const IniSegment& seg, SectionKind kind, const IniEntry& e);
-  void Value(const IniEntry& e, const KeySpec& spec);
+  void Value(const IniEntry& e, const KnownKey& known);
   void Lists(const IniSegment& seg, SectionKind kind);
   void Shortcuts(const IniSegment& seg, int count);
   void Russian(const IniSegment& seg, int package);
@@ -215,7 +215,7 @@ void DescriptionCheck::UnknownSection(const IniSegment& seg) {
 }
 
 void DescriptionCheck::Entries(const IniSegment& seg, SectionKind kind) {
-  const Spec spec = SpecOf(kind);
+  const KeyTable keys = KeysOf(kind);
   std::map<std::string, const IniEntry*> first;
   for (const IniEntry& e : seg.entries) {
     auto [it, fresh] = first.emplace(e.key, &e);
@@ -234,7 +234,7 @@ void DescriptionCheck::Entries(const IniSegment& seg, SectionKind kind) {
       continue;
     }
     int index = -1;
-    const KeySpec* s = MatchKey(spec, e.key, index);
+    const KnownKey* s = MatchKey(keys, e.key, index);
     if (!s) {
       UnknownKey(seg, kind, e);
       continue;
@@ -249,11 +249,11 @@ void DescriptionCheck::Entries(const IniSegment& seg, SectionKind kind) {
 }
 
 void DescriptionCheck::UnknownKey(const IniSegment& seg, SectionKind kind, const IniEntry& e) {
-  const Spec spec = SpecOf(kind);
+  const KeyTable keys = KeysOf(kind);
   std::string_view base, digits;
   SplitNumber(e.key, base, digits);
   std::vector<std::string> candidates;
-  for (const KeySpec* s = spec.begin; s != spec.end; ++s) {
+  for (const KnownKey* s = keys.begin; s != keys.end; ++s) {
     if (!s->numbered) {
       candidates.emplace_back(s->name);
       continue;
@@ -269,10 +269,10 @@ void DescriptionCheck::UnknownKey(const IniSegment& seg, SectionKind kind, const
       return;
     }
   }
-  for (const KeySpec* s = spec.begin; s != spec.end; ++s) {
+  for (const KnownKey* s = keys.begin; s != keys.end; ++s) {
     int n = 0;
     if (s->numbered && base == s->name && !digits.empty() && !CanonicalNumber(digits, n)) {
-      f_.Warning(file_, e.line, text + "; numbers are written without leading zeros: " + candidates[s - spec.begin]);
+      f_.Warning(file_, e.line, text + "; numbers are written without leading zeros: " + candidates[s - keys.begin]);
       return;
     }
   }
@@ -281,30 +281,30 @@ void DescriptionCheck::UnknownKey(const IniSegment& seg, SectionKind kind, const
   f_.Warning(file_, e.line, text);
 }
 
-void DescriptionCheck::Value(const IniEntry& e, const KeySpec& spec) {
+void DescriptionCheck::Value(const IniEntry& e, const KnownKey& known) {
   if (e.value.empty()) return;
-  if (spec.kind == ValueKind::Bool || spec.kind == ValueKind::Integer) {
+  if (known.kind == ValueKind::Bool || known.kind == ValueKind::Integer) {
     std::string s = e.value;
     if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) s = "$" + s.substr(2);
     int32_t n = 0;
     if (!numbers::TryStrToInt(s, n)) {
       f_.Warning(file_, e.line, U(e.key) + "=" + U(e.value) + " is not a number: the setup program takes the default, " +
-                                    std::to_string(spec.byDefault) +
-                                    (spec.kind == ValueKind::Bool ? " (0 is false, any other number true)" : ""));
-    } else if (spec.kind == ValueKind::Integer && n < 0) {
+                                    std::to_string(known.byDefault) +
+                                    (known.kind == ValueKind::Bool ? " (0 is false, any other number true)" : ""));
+    } else if (known.kind == ValueKind::Integer && n < 0) {
       f_.Warning(file_, e.line, U(e.key) + " is negative");
     }
     return;
   }
   for (const MacroWord& w : MacroWords(e.value)) {
-    if (spec.kind == ValueKind::Macros && !w.known) {
+    if (known.kind == ValueKind::Macros && !w.known) {
       std::string text = w.word + " in " + U(e.key) + " is no macro of the setup program: it stays as it is";
       std::string near = NearestName(w.word, MacroNames());
       if (!near.empty()) text += "; did you mean " + near + "?";
       f_.Warning(file_, e.line, text);
-    } else if (spec.kind == ValueKind::NoMacros && w.known) {
+    } else if (known.kind == ValueKind::NoMacros && w.known) {
       f_.Warning(file_, e.line, "macros are not replaced in " + U(e.key) + ": " + w.word + " stays as it is" +
-                                    (spec.name == "Ico_Argu" ? "; name the file relative to Ico_WDir" : ""));
+                                    (known.name == "Ico_Argu" ? "; name the file relative to Ico_WDir" : ""));
     }
   }
 }
