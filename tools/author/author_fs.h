@@ -30,7 +30,8 @@ struct DirEntry {
   std::string name;
   bool isDir = false;
 };
-// The folder's entries without "." and "..", in no particular order.
+// The folder's entries without "." and "..", in no particular order; a link
+// to a folder does not count as a folder.
 std::vector<DirEntry> List(const std::string& dir);
 
 // a + separator + b; b as it is when a is empty.

@@ -90,7 +90,10 @@ std::vector<DirEntry> List(const std::string& dir) {
   while (dirent* e = ::readdir(d)) {
     std::string name = e->d_name;
     if (name == "." || name == "..") continue;
-    entries.push_back({name, IsDir(Join(dir, name))});
+    // A link is not followed into a folder: one pointing above itself would never end.
+    struct stat st {};
+    const bool isDir = ::lstat(Join(dir, name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    entries.push_back({name, isDir});
   }
   ::closedir(d);
   return entries;

@@ -113,7 +113,9 @@ std::vector<DirEntry> List(const std::string& dir) {
   do {
     std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
-    entries.push_back({Utf8(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    // A junction is not followed: one pointing above itself would never end.
+    const bool isDir = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    entries.push_back({Utf8(name), isDir});
   } while (FindNextFileW(h, &data));
   FindClose(h);
   return entries;

@@ -333,12 +333,13 @@ bool ParseSize(const std::string& text, uint64_t& bytes) {
     default: break;
   }
   if (unit != 1) digits.pop_back();
-  if (digits.empty() || digits.size() > 12) return false;
+  if (digits.empty() || digits.size() > 15) return false;
   uint64_t n = 0;
   for (char c : digits) {
     if (c < '0' || c > '9') return false;
     n = n * 10 + static_cast<uint64_t>(c - '0');
   }
+  if (n > UINT64_MAX / unit) return false;
   bytes = n * unit;
   return bytes > 0;
 }

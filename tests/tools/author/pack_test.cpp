@@ -57,6 +57,7 @@ TEST(DiskPlan, PackagesFillDisksInOrderOrGoWhereTheirVolumeSays) {
   EXPECT_EQ(bytes, 1440u * 1024);
   EXPECT_FALSE(author::ParseSize("12Q", bytes));
   EXPECT_FALSE(author::ParseSize("0", bytes));
+  EXPECT_FALSE(author::ParseSize("999999999999999G", bytes));  // more than 64 bits hold
 }
 
 // A project: the template without counts, a folder per archive, a registry file, a picture.
@@ -152,6 +153,13 @@ TEST(Pack, RefusesWhatItCannotBuild) {
   EXPECT_EQ(p.Pack({}, output), 1);
   EXPECT_NE(output.find("nothing to make extras.rar of"), std::string::npos) << output;
   EXPECT_EQ(p.Pack({"--disk-size", "lots"}, output), 2);
+  // A link back to its own folder is no endless tree.
+#ifndef _WIN32
+  Project loop;
+  std::filesystem::create_directory_symlink("..", std::filesystem::path(loop.dir.Path()) / "project/packages/core/bin/up");
+  EXPECT_EQ(loop.Pack({}, output), 1);
+  EXPECT_NE(output.find("cannot read every file of"), std::string::npos) << output;
+#endif
   // An error the checker finds in the result fails the build.
   Project q;
   q.Put("app.reg", Crlf("REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Demo]\n\"Open=1\n"));
