@@ -226,11 +226,6 @@ void PackageCheck::RegFiles(const PackageSection& s) {
 
 }  // namespace
 
-const ArchiveFile* Distribution::Archive(const std::string& name) const {
-  auto it = archives.find(ansi::UpperCase(name));
-  return it == archives.end() ? nullptr : &it->second;
-}
-
 void CheckPackages(Distribution& d, Findings& findings) { PackageCheck(d, findings).Run(); }
 
 }  // namespace author
