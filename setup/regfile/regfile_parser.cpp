@@ -157,6 +157,7 @@ std::optional<std::u16string> UnicodeText(std::string_view bytes) {
 }
 
 std::string_view LineReader::ReadLine() {
+  ++number_;
   size_t start = pos_;
   size_t end = text_.find_first_of("\r\n", start);
   if (end == std::string_view::npos) {
@@ -206,6 +207,7 @@ bool TRegFileParser::OnNextLine() {
     Operation op;
     op.kind = Operation::Kind::CreateKey;
     op.key = key_;
+    op.line = lines_.LineNumber();
     return Emit(std::move(op));
   }
   return OnValueLine(line);
@@ -216,6 +218,7 @@ bool TRegFileParser::OnValueLine(std::string_view line) {
   // root of HKEY_LOCAL_MACHINE.
   if (!haveKey_) return false;
   value_ = Operation{};
+  value_.line = lines_.LineNumber();
   reported_ = false;
   if (line.front() == '"') {
     // The editor escapes a backslash and a quote inside a name with a backslash.
@@ -328,6 +331,7 @@ bool TRegFileParser::EmitMessage(MessageKind kind) {
   Operation op;
   op.kind = Operation::Kind::Message;
   op.message = kind;
+  op.line = lines_.LineNumber();
   return Emit(std::move(op));
 }
 

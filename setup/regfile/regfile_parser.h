@@ -59,6 +59,9 @@ struct Operation {
   bool fromHex = false;       // data came from hex or hex(n) byte lists
   bool wideText = false;      // hex(n) text of a file in the Unicode export form holds UTF-16LE
   MessageKind message = MessageKind::WrongRegFile;  // Message
+  // The file's line (from 1) it comes from: a value's first line, a message's
+  // offending line; for the author's checker, which names the line.
+  size_t line = 0;
 };
 
 // What a SetValue operation stores and what the log records for it. Plain
@@ -83,10 +86,13 @@ class LineReader {
   explicit LineReader(std::string_view text) : text_(text) {}
   bool AtEnd() const { return pos_ >= text_.size(); }
   std::string_view ReadLine();
+  // The number of the line ReadLine gave last, from 1.
+  size_t LineNumber() const { return number_; }
 
  private:
   std::string_view text_;
   size_t pos_ = 0;
+  size_t number_ = 0;
 };
 
 // Pulls operations from the text one at a time; the memory it holds is one

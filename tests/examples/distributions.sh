@@ -51,13 +51,14 @@ package_section() {
 
 members() { bsdtar -tf "$1" | sed 's:/$::' | sort; }
 
-# The members each archive must hold, from the manifest that lays out the
-# distribution: the staged source folders and programs of its package.
+# The members each archive must hold, from the manifest that stages the
+# project sowell-pack builds the distribution from: the source folders and
+# programs staged into the archive's folder packages/NAME (NAME.rar).
 expected_members() {
   local manifest=$1 archive=$2 package from
-  package=$(awk -v a="$archive" '$1 == "pack" && $3 == a { print $2 }' "$manifest")
-  [[ -n $package ]] || { echo "no package packs $archive" >&2; return 1; }
-  awk -v p="$package" '$1 == "stage" && $3 == p { print $2 }' "$manifest" | while read -r from; do
+  package=packages/${archive%.rar}
+  grep -qE "^stage [^ ]+ $package/?\$" "$manifest" || { echo "nothing is staged for $archive" >&2; return 1; }
+  awk -v p="$package" '$1 == "stage" && ($3 == p || $3 == p "/") { print $2 }' "$manifest" | while read -r from; do
     case $from in
       @notebook) echo notebook.exe ;;
       @*) echo "${from#@}" ;;
@@ -180,18 +181,13 @@ members_of_required() {
   done
 }
 
-# Manifest lines name archives with their disk folder; reduce to the plain name there.
-strip_disks() { sed -E 's#^(pack [^ ]+ )disk[0-9]+/#\1#' "$1"; }
-
 echo "== single folder: $single"
 [[ $(ini_get "$single/setup.ini" Install MultiVolume) == 0 ]] || fail "the single folder is marked MultiVolume"
 cmp -s "$single/setup.ini" "$examples/demo/setup.ini" || fail "the single folder's setup.ini is not the example's"
 check_distribution "$examples/demo/dist.txt" "$single/setup.ini" "$single"
 
 echo "== two disks: $multi"
-manifest=$(mktemp)
-trap 'rm -f "$manifest"' EXIT
-strip_disks "$examples/multidisk/dist.txt" >"$manifest"
+manifest=$examples/multidisk/dist.txt
 [[ $(ini_get "$multi/disk1/setup.ini" Install MultiVolume) == 1 ]] || fail "the disk set is not marked MultiVolume"
 # The run asks for disk 1 back until autorun.inf is in the drive's root; only disk 1 may carry it.
 [[ -f $multi/disk1/autorun.inf ]] || fail "disk 1 has no autorun.inf"
