@@ -274,6 +274,14 @@ constexpr uint32_t kBot = 1u << 15;
 
 }  // namespace
 
+// The decoding of one symbol is a handful of short steps; as one function
+// the coder's state stays in registers throughout.
+#if defined(__GNUC__)
+#define PPMD_INLINE [[gnu::always_inline]] inline
+#else
+#define PPMD_INLINE inline
+#endif
+
 struct PpmdH::Model : ppmd::Model {
   ByteIn* in = nullptr;
   uint32_t low = 0, code = 0, range = 0;
@@ -307,20 +315,20 @@ struct PpmdH::Model : ppmd::Model {
   // count * range instead of dividing saves a division per symbol. False
   // past the end of the interval (or for a range that has shrunk to
   // nothing), which only damaged input gives.
-  bool Target(uint32_t& target) {
+  PPMD_INLINE bool Target(uint32_t& target) {
     if (scale == 0) return false;
     range /= scale;
     if (range == 0) return false;
     target = code - low;
     return target < scale * range;
   }
-  void Decode() {
+  PPMD_INLINE void Decode() {
     low += range * low_count;
     range *= high_count - low_count;
   }
   // Carry-less: when the top byte is not settled and the range is small,
   // the range is cut to the next boundary below.
-  bool Normalize() {
+  PPMD_INLINE bool Normalize() {
     for (;;) {
       if ((low ^ (low + range)) >= kTop) {
         if (range >= kBot) return true;
@@ -333,7 +341,7 @@ struct PpmdH::Model : ppmd::Model {
     }
   }
 
-  bool DecodeSymbol1(uint32_t ctx) {
+  PPMD_INLINE bool DecodeSymbol1(uint32_t ctx) {
     scale = SummFreq(ctx);
     uint32_t target;
     if (!Target(target)) return false;
@@ -363,7 +371,7 @@ struct PpmdH::Model : ppmd::Model {
     return true;
   }
 
-  bool DecodeBinSymbol(uint32_t ctx) {
+  PPMD_INLINE bool DecodeBinSymbol(uint32_t ctx) {
     uint16_t* bs;
     if (!BinProb(ctx, bs)) return false;
     range >>= ppmd::kTotBits;
@@ -379,33 +387,37 @@ struct PpmdH::Model : ppmd::Model {
     return true;
   }
 
-  bool DecodeSymbol2(uint32_t ctx) {
+  PPMD_INLINE bool DecodeSymbol2(uint32_t ctx) {
     const int diff = static_cast<int>(NumStats(ctx)) - num_masked;
     if (diff <= 0) return false;
     ppmd::See2* see = EscFreq2(ctx, diff, scale);
     if (!see) return false;
-    uint32_t ps[256];
-    const uint32_t hi = Unmasked(ctx, diff, ps);
+    uint32_t last;
+    const uint32_t hi = Unmasked(ctx, diff, last);
     if (!hi) return false;
     scale += hi;
     uint32_t target;
     if (!Target(target)) return false;
     if (target < hi * range) {
-      int k = 0;
-      uint32_t sum = Freq(ps[0]);
-      while (target >= sum * range) sum += Freq(ps[++k]);
+      // The sum passes the target at an open state, at or before `last`.
+      const uint32_t count = target / range;
+      uint32_t p = Stats(ctx), sum = 0;
+      for (;; p += ppmd::kStateSize) {
+        sum += Freq(p) & (0u - static_cast<uint32_t>(Open(p)));
+        if (sum > count) break;
+      }
       high_count = sum;
-      low_count = sum - Freq(ps[k]);
-      Hit2(ctx, ps[k], see);
+      low_count = sum - Freq(p);
+      Hit2(ctx, p, see);
     } else {
       low_count = hi;
       high_count = scale;
-      Escape2(ctx, ps, diff, see, scale);
+      Escape2(ctx, last, see, scale);
     }
     return true;
   }
 
-  int DecodeChar() {
+  PPMD_INLINE int DecodeChar() {
     if (!IsContext(min_ctx)) return -1;
     if (NumStats(min_ctx) != 1) {
       if (!HasStates(min_ctx) || !DecodeSymbol1(min_ctx)) return -1;
