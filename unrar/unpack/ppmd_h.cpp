@@ -14,6 +14,8 @@ namespace {
 constexpr uint16_t kInitBinEsc[8] = {0x3CDD, 0x1F3F, 0x59BF, 0x48F3, 0x64A1, 0x5ABC, 0x6632, 0x6051};
 }  // namespace
 
+// An empty memory with the order-0 context alone (every symbol once), and
+// the adaptive tables at their starting values.
 bool Model::RestartModel() {
   std::memset(char_mask, 0, sizeof char_mask);
   mem.Init();
@@ -38,7 +40,9 @@ bool Model::RestartModel() {
   return true;
 }
 
-
+// Counts near the limit: the found state goes first, every count is halved
+// (states that reach zero are dropped when the context is at the full
+// order) and the escape estimate shrinks with them.
 void Model::Rescale(uint32_t ctx) {
   const uint32_t stats = Stats(ctx);
   const int old_ns = static_cast<int>(NumStats(ctx));
@@ -94,7 +98,11 @@ void Model::Rescale(uint32_t ctx) {
   found_state = Stats(ctx);
 }
 
-
+// Makes the contexts the symbol just seen leads to, from the deepest one
+// that already exists down to the present one; their first state is the
+// symbol that followed in the text, with a count guessed from the context
+// below. 0 when the memory runs out (the model then restarts); sets
+// `broken` when the model is found damaged.
 uint32_t Model::CreateSuccessors(bool skip, uint32_t p1) {
   uint32_t pc = min_ctx;
   const uint32_t up_branch = Successor(found_state);
@@ -170,9 +178,12 @@ uint32_t Model::CreateSuccessors(bool skip, uint32_t p1) {
   return pc;
 }
 
+// Teaches the model the symbol at found_state: it counts more in the
+// context below, joins every context it escaped from, and the contexts
+// after it are made (or their text position noted until they are needed).
+// False when the model is found damaged.
 bool Model::UpdateModel() {
-  const StateVal fs0 = Get(found_state);
-  StateVal fs = fs0;
+  StateVal fs = Get(found_state);
   uint32_t p = 0;
   uint32_t pc;
   if (fs.freq < kMaxFreq / 4 && (pc = Suffix(min_ctx)) != 0) {
@@ -265,6 +276,7 @@ bool Model::UpdateModel() {
   max_ctx = min_ctx = fs.successor;
   return true;
 }
+
 }  // namespace ppmd
 
 namespace {
@@ -282,6 +294,9 @@ constexpr uint32_t kBot = 1u << 15;
 #define PPMD_INLINE inline
 #endif
 
+// The model with its range decoder: 32-bit low, code and range, no carry
+// (the range is cut instead), a byte in whenever the top byte of the
+// interval is settled or the range falls below 2^15.
 struct PpmdH::Model : ppmd::Model {
   ByteIn* in = nullptr;
   uint32_t low = 0, code = 0, range = 0;
@@ -333,8 +348,9 @@ struct PpmdH::Model : ppmd::Model {
       if ((low ^ (low + range)) >= kTop) {
         if (range >= kBot) return true;
         range = (0u - low) & (kBot - 1);
-        if (range == 0) return false;
       }
+      // An empty range never grows again; only damage makes one.
+      if (range == 0) return false;
       code = code << 8 | static_cast<uint32_t>(NextByte());
       range <<= 8;
       low <<= 8;
