@@ -14,6 +14,8 @@ namespace {
 constexpr uint16_t kInitBinEsc[8] = {0x3CDD, 0x1F3F, 0x59BF, 0x48F3, 0x64A1, 0x5ABC, 0x6632, 0x6051};
 }  // namespace
 
+// An empty memory with the order-0 context alone (every symbol once), and
+// the adaptive tables at their starting values.
 bool Model::RestartModel() {
   std::memset(char_mask, 0, sizeof char_mask);
   mem.Init();
@@ -38,7 +40,9 @@ bool Model::RestartModel() {
   return true;
 }
 
-
+// Counts near the limit: the found state goes first, every count is halved
+// (states that reach zero are dropped when the context is at the full
+// order) and the escape estimate shrinks with them.
 void Model::Rescale(uint32_t ctx) {
   const uint32_t stats = Stats(ctx);
   const int old_ns = static_cast<int>(NumStats(ctx));
@@ -94,7 +98,11 @@ void Model::Rescale(uint32_t ctx) {
   found_state = Stats(ctx);
 }
 
-
+// Makes the contexts the symbol just seen leads to, from the deepest one
+// that already exists down to the present one; their first state is the
+// symbol that followed in the text, with a count guessed from the context
+// below. 0 when the memory runs out (the model then restarts); sets
+// `broken` when the model is found damaged.
 uint32_t Model::CreateSuccessors(bool skip, uint32_t p1) {
   uint32_t pc = min_ctx;
   const uint32_t up_branch = Successor(found_state);
@@ -170,9 +178,12 @@ uint32_t Model::CreateSuccessors(bool skip, uint32_t p1) {
   return pc;
 }
 
+// Teaches the model the symbol at found_state: it counts more in the
+// context below, joins every context it escaped from, and the contexts
+// after it are made (or their text position noted until they are needed).
+// False when the model is found damaged.
 bool Model::UpdateModel() {
-  const StateVal fs0 = Get(found_state);
-  StateVal fs = fs0;
+  StateVal fs = Get(found_state);
   uint32_t p = 0;
   uint32_t pc;
   if (fs.freq < kMaxFreq / 4 && (pc = Suffix(min_ctx)) != 0) {
@@ -265,6 +276,7 @@ bool Model::UpdateModel() {
   max_ctx = min_ctx = fs.successor;
   return true;
 }
+
 }  // namespace ppmd
 
 namespace {
@@ -274,6 +286,17 @@ constexpr uint32_t kBot = 1u << 15;
 
 }  // namespace
 
+// The decoding of one symbol is a handful of short steps; as one function
+// the coder's state stays in registers throughout.
+#if defined(__GNUC__)
+#define PPMD_INLINE [[gnu::always_inline]] inline
+#else
+#define PPMD_INLINE inline
+#endif
+
+// The model with its range decoder: 32-bit low, code and range, no carry
+// (the range is cut instead), a byte in whenever the top byte of the
+// interval is settled or the range falls below 2^15.
 struct PpmdH::Model : ppmd::Model {
   ByteIn* in = nullptr;
   uint32_t low = 0, code = 0, range = 0;
@@ -307,33 +330,34 @@ struct PpmdH::Model : ppmd::Model {
   // count * range instead of dividing saves a division per symbol. False
   // past the end of the interval (or for a range that has shrunk to
   // nothing), which only damaged input gives.
-  bool Target(uint32_t& target) {
+  PPMD_INLINE bool Target(uint32_t& target) {
     if (scale == 0) return false;
     range /= scale;
     if (range == 0) return false;
     target = code - low;
     return target < scale * range;
   }
-  void Decode() {
+  PPMD_INLINE void Decode() {
     low += range * low_count;
     range *= high_count - low_count;
   }
   // Carry-less: when the top byte is not settled and the range is small,
   // the range is cut to the next boundary below.
-  bool Normalize() {
+  PPMD_INLINE bool Normalize() {
     for (;;) {
       if ((low ^ (low + range)) >= kTop) {
         if (range >= kBot) return true;
         range = (0u - low) & (kBot - 1);
-        if (range == 0) return false;
       }
+      // An empty range never grows again; only damage makes one.
+      if (range == 0) return false;
       code = code << 8 | static_cast<uint32_t>(NextByte());
       range <<= 8;
       low <<= 8;
     }
   }
 
-  bool DecodeSymbol1(uint32_t ctx) {
+  PPMD_INLINE bool DecodeSymbol1(uint32_t ctx) {
     scale = SummFreq(ctx);
     uint32_t target;
     if (!Target(target)) return false;
@@ -363,7 +387,7 @@ struct PpmdH::Model : ppmd::Model {
     return true;
   }
 
-  bool DecodeBinSymbol(uint32_t ctx) {
+  PPMD_INLINE bool DecodeBinSymbol(uint32_t ctx) {
     uint16_t* bs;
     if (!BinProb(ctx, bs)) return false;
     range >>= ppmd::kTotBits;
@@ -379,33 +403,37 @@ struct PpmdH::Model : ppmd::Model {
     return true;
   }
 
-  bool DecodeSymbol2(uint32_t ctx) {
+  PPMD_INLINE bool DecodeSymbol2(uint32_t ctx) {
     const int diff = static_cast<int>(NumStats(ctx)) - num_masked;
     if (diff <= 0) return false;
     ppmd::See2* see = EscFreq2(ctx, diff, scale);
     if (!see) return false;
-    uint32_t ps[256];
-    const uint32_t hi = Unmasked(ctx, diff, ps);
+    uint32_t last;
+    const uint32_t hi = Unmasked(ctx, diff, last);
     if (!hi) return false;
     scale += hi;
     uint32_t target;
     if (!Target(target)) return false;
     if (target < hi * range) {
-      int k = 0;
-      uint32_t sum = Freq(ps[0]);
-      while (target >= sum * range) sum += Freq(ps[++k]);
+      // The sum passes the target at an open state, at or before `last`.
+      const uint32_t count = target / range;
+      uint32_t p = Stats(ctx), sum = 0;
+      for (;; p += ppmd::kStateSize) {
+        sum += Freq(p) & (0u - static_cast<uint32_t>(Open(p)));
+        if (sum > count) break;
+      }
       high_count = sum;
-      low_count = sum - Freq(ps[k]);
-      Hit2(ctx, ps[k], see);
+      low_count = sum - Freq(p);
+      Hit2(ctx, p, see);
     } else {
       low_count = hi;
       high_count = scale;
-      Escape2(ctx, ps, diff, see, scale);
+      Escape2(ctx, last, see, scale);
     }
     return true;
   }
 
-  int DecodeChar() {
+  PPMD_INLINE int DecodeChar() {
     if (!IsContext(min_ctx)) return -1;
     if (NumStats(min_ctx) != 1) {
       if (!HasStates(min_ctx) || !DecodeSymbol1(min_ctx)) return -1;

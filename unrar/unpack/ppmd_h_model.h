@@ -256,21 +256,28 @@ class Model {
     scale = see->Mean();
     return see;
   }
-  // The states of ctx not excluded: diff of them into ps, their total
-  // frequency returned; 0 when fewer are there (a damaged model).
-  uint32_t Unmasked(uint32_t ctx, int diff, uint32_t* ps) const {
+  // The total frequency of the first diff states of ctx not excluded, and
+  // in `last` where the last of them is; 0 when fewer are there (a damaged
+  // model). Excluded states add nothing rather than branch: which ones are
+  // excluded is all but random, and mispredicted branches would cost more
+  // than the additions.
+  uint32_t Unmasked(uint32_t ctx, int diff, uint32_t& last) const {
     const uint32_t stats = Stats(ctx), end = stats + NumStats(ctx) * kStateSize;
-    uint32_t p = stats, hi = 0;
-    for (int i = 0; i < diff; i++, p += kStateSize) {
-      for (;; p += kStateSize) {
-        if (p >= end) return 0;
-        if (char_mask[Symbol(p)] != esc_count) break;
+    uint32_t hi = 0;
+    int n = 0;
+    for (uint32_t p = stats; p != end; p += kStateSize) {
+      const uint32_t open = char_mask[Symbol(p)] != esc_count;
+      hi += Freq(p) & (0u - open);
+      n += static_cast<int>(open);
+      if (n == diff) {
+        last = p;
+        return hi;
       }
-      hi += Freq(p);
-      ps[i] = p;
     }
-    return hi;
+    return 0;
   }
+  // Whether state p is not excluded.
+  bool Open(uint32_t p) const { return char_mask[Symbol(p)] != esc_count; }
   void Hit2(uint32_t ctx, uint32_t p, See2* see) {
     Prefetch(p);
     see->Update();
@@ -281,8 +288,9 @@ class Model {
     esc_count++;
     run_length = init_rl;
   }
-  void Escape2(uint32_t ctx, const uint32_t* ps, int diff, See2* see, uint32_t scale) {
-    for (int i = 0; i < diff; i++) char_mask[Symbol(ps[i])] = esc_count;
+  // None of the open states up to `last`: they are excluded too.
+  void Escape2(uint32_t ctx, uint32_t last, See2* see, uint32_t scale) {
+    for (uint32_t p = Stats(ctx); p <= last; p += kStateSize) char_mask[Symbol(p)] = esc_count;
     see->summ = static_cast<uint16_t>(see->summ + scale);
     num_masked = static_cast<int>(NumStats(ctx));
   }

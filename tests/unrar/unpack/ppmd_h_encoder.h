@@ -65,19 +65,22 @@ class PpmdEncoder {
       const int diff = static_cast<int>(m_.NumStats(ctx)) - m_.num_masked;
       uint32_t scale;
       rar::unpack::ppmd::See2* see = m_.EscFreq2(ctx, diff, scale);
-      uint32_t ps[256];
-      const uint32_t hi = m_.Unmasked(ctx, diff, ps);
-      if (!see || !hi) return ok_ = false;
+      uint32_t last = 0;
+      const uint32_t hi = see ? m_.Unmasked(ctx, diff, last) : 0;
+      if (!hi) return ok_ = false;
       scale += hi;
-      uint32_t lo = 0;
-      int k = 0;
-      while (k < diff && m_.Symbol(ps[k]) != c) lo += m_.Freq(ps[k++]);
-      if (k < diff) {
-        Code(lo, lo + m_.Freq(ps[k]), scale);
-        m_.Hit2(ctx, ps[k], see);
+      uint32_t lo = 0, p = m_.Stats(ctx);
+      for (; p <= last; p += rar::unpack::ppmd::kStateSize) {
+        if (!m_.Open(p)) continue;
+        if (m_.Symbol(p) == c) break;
+        lo += m_.Freq(p);
+      }
+      if (p <= last) {
+        Code(lo, lo + m_.Freq(p), scale);
+        m_.Hit2(ctx, p, see);
       } else {
         Code(hi, scale, scale);
-        m_.Escape2(ctx, ps, diff, see, scale);
+        m_.Escape2(ctx, last, see, scale);
       }
     }
     if (!m_.AfterSymbol() || m_.broken) return ok_ = false;
