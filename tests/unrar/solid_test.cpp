@@ -67,7 +67,7 @@ struct SolidCase {
 class Solid : public ::testing::TestWithParam<SolidCase> {
  protected:
   void SetUp() override {
-    if (!HaveDecoder(GetParam().version)) GTEST_SKIP() << "no decoder for version " << GetParam().version;
+    ASSERT_TRUE(HaveDecoder(GetParam().version)) << "no decoder for version " << GetParam().version;
     fs::create_directory(Out());
     path_ = Fixture(GetParam().dir, GetParam().archive);
     members_ = unpacktest::ReadPackedMembers(unpacktest::ReadWhole(path_));
@@ -170,7 +170,7 @@ class Split : public ::testing::TestWithParam<SplitCase> {};
 // non-solid archive leaves the others whole.
 TEST_P(Split, CompressedMembersAcrossVolumesAndDamageInOne) {
   const SplitCase c = GetParam();
-  if (!HaveDecoder(c.version)) GTEST_SKIP() << "no decoder for version " << c.version;
+  ASSERT_TRUE(HaveDecoder(c.version)) << "no decoder for version " << c.version;
   TempDir dir;
   const std::string out = dir.File("out");
   fs::create_directory(out);
@@ -214,7 +214,7 @@ INSTANTIATE_TEST_SUITE_P(Volumes, Split,
 // its own first byte (so every copy unpacks alike): every one extracts, and
 // the process's resident memory does not grow with their number.
 TEST(LongSolidSet, TenThousandMembers) {
-  if (!HaveDecoder(50)) GTEST_SKIP() << "no decoder for version 50";
+  ASSERT_TRUE(HaveDecoder(50));
   auto members = unpacktest::ReadPackedMembers(
       unpacktest::ReadWhole(Fixture(UNRAR_FIXTURES, "test_read_format_rar5_solid.rar")));
   ASSERT_GE(members.size(), 3u);

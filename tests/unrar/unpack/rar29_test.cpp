@@ -139,15 +139,8 @@ TEST(Rar29Fixtures, InputInOddPiecesGivesTheSameBytes) {
   }
 }
 
-// A member that switches between context-model and LZ blocks many times.
-// The integrator copies this archive into the fixtures.
-TEST(Rar29Fixtures, ContextModelBlocksAndLzBlocksAlternate) {
-  const Archive a{UNRAR_FIXTURES, "test_read_format_rar_ppmd_lzss_conversion.rar"};
-  if (!std::filesystem::exists(a.Path())) GTEST_SKIP() << a.name << " is not among the fixtures yet";
-  int checked = 0;
-  CheckArchive(a, 1 << 16, false, &checked);
-  EXPECT_EQ(checked, 1);
-}
+// The member that switches between context-model and LZ blocks is checked
+// whole by PpmdH.ArchiversWholeMemberThroughTheDecoderOfItsVersion.
 
 // Members of the family that were made to break readers: each ends with an
 // error or (for encrypted data, which is not ours to decode) a wrong CRC,
