@@ -44,7 +44,7 @@ class NullOutput : public rar::OutputFs {
   }
   void Remove(const std::string&) override {}
   bool CopyExtracted(const std::string&, const std::string&) override { return true; }
-  void Finish(const std::string&, const rar::Member&) override {}
+  void Finish(const std::string&, const rar::Member&, bool) override {}
 };
 
 }  // namespace
