@@ -16,25 +16,27 @@ UNINSTALL_KEY="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$N
 cleanup() {
   rm -rf "$DRIVE_C/CxlCancel" "$DRIVE_C"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/"$NAME"
   wine_quiet reg delete "$UNINSTALL_KEY" /f || true
-  # The big member and its archive take 320 MB; the rest stays for a look after a failure.
+  # The big member's archive takes 1 GB; the rest stays for a look after a failure.
   [[ -z ${PKG:-} ]] || rm -f "$PKG/$BIG" "$DIST/big.rar"
 }
 trap cleanup EXIT
 cleanup
 
-# 600 small files in 10 folders, then one of 160 MB (members are sorted):
-# long enough under Wine to cancel among the small ones and again inside the big one.
+# 2,000 small files in 10 folders, then one of 1 GB (members are sorted):
+# long enough under Wine to cancel among the small ones and again inside the
+# big one, which the extraction writes at hundreds of MB a second.
 PKG=$WORK_DIR/pkg
 DIST=$WORK_DIR/dist
 mkdir -p "$DIST"
 for d in $(seq 0 9); do
   mkdir -p "$PKG/data/d$d"
-  for i in $(seq 0 59); do
+  for i in $(seq 0 199); do
     head -c 2048 /dev/urandom >"$PKG/data/d$d/f$i.bin"
   done
 done
 BIG=data/zz_big.bin
-head -c $((160 << 20)) /dev/urandom >"$PKG/$BIG"
+# Sparse: it takes no room here, only in the archive and the install folder.
+truncate -s $((1024 << 20)) "$PKG/$BIG"
 "$RARWRITER" "$DIST/big.rar" "$PKG" >/dev/null
 mapfile -t MEMBERS < <(bsdtar -tf "$DIST/big.rar" | sed 's:/$::')
 TOTAL=${#MEMBERS[@]}
