@@ -9,6 +9,8 @@
 namespace widetext {
 
 std::wstring FromAnsi(std::string_view ansi);
+// Names kept in UTF-8 (the library's member names, the author tools' paths).
+std::wstring FromUtf8(std::string_view utf8);
 
 // The ANSI spelling of a UTF-16 text when the code page has one that converts
 // back exactly; nothing when a character would become a stand-in ("?") or a

@@ -4,14 +4,22 @@
 
 namespace widetext {
 
-std::wstring FromAnsi(std::string_view ansi) {
-  if (ansi.empty()) return {};
-  const int len = static_cast<int>(ansi.size());
-  int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), len, nullptr, 0);
+namespace {
+
+std::wstring FromCodePage(UINT codePage, std::string_view text) {
+  if (text.empty()) return {};
+  const int len = static_cast<int>(text.size());
+  int n = MultiByteToWideChar(codePage, 0, text.data(), len, nullptr, 0);
   std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), len, w.data(), n);
+  MultiByteToWideChar(codePage, 0, text.data(), len, w.data(), n);
   return w;
 }
+
+}  // namespace
+
+std::wstring FromAnsi(std::string_view ansi) { return FromCodePage(CP_ACP, ansi); }
+
+std::wstring FromUtf8(std::string_view utf8) { return FromCodePage(CP_UTF8, utf8); }
 
 std::optional<std::string> ExactAnsi(std::wstring_view wide) {
   if (wide.empty()) return std::string();

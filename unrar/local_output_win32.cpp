@@ -4,19 +4,14 @@
 
 #include <unordered_set>
 
+#include "common/wide_text.h"
 #include "common/win32_handles.h"
 #include "unrar/output_fs.h"
 
 namespace rar {
 namespace {
 
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
-  return w;
-}
+std::wstring Wide(const std::string& utf8) { return widetext::FromUtf8(utf8); }
 
 
 bool IsDir(const std::wstring& path) {

@@ -3,18 +3,13 @@
 
 #include <cstdio>
 
+#include "common/wide_text.h"
 #include "tools/author/author_fs.h"
 
 namespace authorfs {
 namespace {
 
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
-  return w;
-}
+std::wstring Wide(const std::string& utf8) { return widetext::FromUtf8(utf8); }
 
 std::string Utf8(const std::wstring& wide) {
   if (wide.empty()) return {};

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "unrar/rar_codes.h"
 #include "unrar/unpack/decoder.h"
 
 namespace rar::unpack::old {
@@ -91,5 +92,34 @@ class Window {
   uint64_t base_ = 0;     // the oldest of them the ring holds
   uint64_t written_ = 0;  // of which handed out
 };
+
+// The symbol loop both old families share: `step` decodes one symbol into
+// the window (false for data that does not decode) until the member's end.
+// Without a known size the data ends where its bits do: the unused bits of
+// the last byte make no symbol, or one that needs more bits, and whatever
+// such a step made is taken back. Returns kSuccess, kBadData or
+// out.Failure(); the window is written out to its end on success.
+template <class Step>
+int DecodeSymbols(BitInput& bits, Window& win, uint64_t limit, bool known, UnpackedOutput& out, Step step) {
+  bool ended = false;
+  while (win.Pos() < limit) {
+    if (!bits.Ensure()) return kBadData;
+    if (!known && bits.AtEnd()) break;
+    if (win.NeedsFlush() && !win.Flush(out)) return out.Failure();
+    if (known || !bits.InLastByte()) {
+      if (!step()) return kBadData;
+      continue;
+    }
+    const uint64_t before = win.Pos();
+    if (!step() || bits.Overrun()) {
+      win.Rewind(before);
+      ended = true;
+      break;
+    }
+  }
+  if (!ended && bits.Overrun()) return kBadData;
+  if (!win.Flush(out)) return out.Failure();
+  return kSuccess;
+}
 
 }  // namespace rar::unpack::old

@@ -244,26 +244,7 @@ int Rar20Decoder::Decode(PackedInput& in, UnpackedOutput& out, const MemberParam
   }
   if (!tables_read_ && !ReadTables()) return kBadData;
 
-  bool ended = false;
-  while (win_.Pos() < limit_) {
-    if (!bits_.Ensure()) return kBadData;
-    if (!known && bits_.AtEnd()) break;
-    if (win_.NeedsFlush() && !win_.Flush(out)) return out.Failure();
-    if (known || !bits_.InLastByte()) {
-      if (!Step()) return kBadData;
-      continue;
-    }
-    // Without a size the data ends where its bits do; the unused bits of
-    // the last byte make no symbol, or one that needs more bits.
-    const uint64_t before = win_.Pos();
-    if (!Step() || bits_.Overrun()) {
-      win_.Rewind(before);
-      ended = true;
-      break;
-    }
-  }
-  if (!ended && bits_.Overrun()) return kBadData;
-  if (!win_.Flush(out)) return out.Failure();
+  if (int r = DecodeSymbols(bits_, win_, limit_, known, out, [this] { return Step(); })) return r;
   // Tables that do not read leave this member whole but no base for the next.
   if (!known || ReadTrailingTables()) state_ = State::kGood;
   return kSuccess;
