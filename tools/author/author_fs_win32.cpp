@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "common/wide_text.h"
+#include "common/win32_handles.h"
 #include "tools/author/author_fs.h"
 
 namespace authorfs {
@@ -103,16 +104,15 @@ bool MakeDirs(const std::string& path) {
 std::vector<DirEntry> List(const std::string& dir) {
   std::vector<DirEntry> entries;
   WIN32_FIND_DATAW data{};
-  HANDLE h = FindFirstFileW(Wide(Join(dir, "*")).c_str(), &data);
-  if (h == INVALID_HANDLE_VALUE) return entries;
+  win32::UniqueFind find(FindFirstFileW(Wide(Join(dir, "*")).c_str(), &data));
+  if (!find) return entries;
   do {
     std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
     // A junction is not followed: one pointing above itself would never end.
     const bool isDir = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
     entries.push_back({Utf8(name), isDir});
-  } while (FindNextFileW(h, &data));
-  FindClose(h);
+  } while (FindNextFileW(find.get(), &data));
   return entries;
 }
 
