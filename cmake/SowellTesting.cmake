@@ -84,8 +84,8 @@ endfunction()
 
 # sowell_add_gui_test(<name> SCRIPT file.sh [DEPENDS targets...])
 #   A shell test that drives our programs under Wine and Xvfb through the GUI
-#   test driver (tests/driver/gui_lib.sh has its helpers). GUI tests share the
-#   display, so they run one at a time.
+#   test driver (tests/driver/gui_lib.sh has its helpers). GUI tests run in
+#   slots, one test at a time in each, and each slot has its own Wine prefix.
 function(sowell_add_gui_test name)
   cmake_parse_arguments(G "" "SCRIPT" "" ${ARGN})
   if(NOT WIN32 OR SOWELL_FUZZ)
@@ -94,6 +94,6 @@ function(sowell_add_gui_test name)
   add_test(NAME ${name} COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/${G_SCRIPT})
   set_tests_properties(${name} PROPERTIES
     LABELS "wine;gui"
-    RESOURCE_LOCK display
-    ENVIRONMENT "WINE_RUN=${SOWELL_WINE_RUN};SOWELL_BIN=${CMAKE_BINARY_DIR}/bin;GUI_DRIVER=${CMAKE_BINARY_DIR}/tests/bin/gui_driver.exe;SOURCE_DIR=${CMAKE_SOURCE_DIR};WORK_DIR=${CMAKE_BINARY_DIR}/gui-work/${name};WINEPREFIX=${SOWELL_WINEPREFIX}")
+    RESOURCE_GROUPS gui:1
+    ENVIRONMENT "WINE_RUN=${SOWELL_WINE_RUN};SOWELL_BIN=${CMAKE_BINARY_DIR}/bin;GUI_DRIVER=${CMAKE_BINARY_DIR}/tests/bin/gui_driver.exe;SOURCE_DIR=${CMAKE_SOURCE_DIR};WORK_DIR=${CMAKE_BINARY_DIR}/gui-work/${name};GUI_PREFIXES=${SOWELL_WINEPREFIX}-gui")
 endfunction()

@@ -1,8 +1,16 @@
 # Helpers for the GUI tests, sourced by each test script. CTest sets WINE_RUN,
-# SOWELL_BIN, GUI_DRIVER, SOURCE_DIR, WORK_DIR and WINEPREFIX.
+# SOWELL_BIN, GUI_DRIVER, SOURCE_DIR, WORK_DIR and GUI_PREFIXES.
 set -euo pipefail
 
 : "${WINE_RUN:?run this through ctest}"
+
+# GUI tests run three at a time, each in a slot with a Wine prefix of its own, so
+# that one test's programs, settling and restarts never meet another's. CTest
+# hands out the slots (tests/gui-slots.json); a test run alone takes slot a.
+GUI_SLOT=a
+if [[ ${CTEST_RESOURCE_GROUP_0_GUI:-} =~ id:([a-z0-9]+) ]]; then GUI_SLOT=${BASH_REMATCH[1]}; fi
+export WINEPREFIX=$GUI_PREFIXES-$GUI_SLOT
+export SOWELL_WINEPREFIX=$WINEPREFIX
 
 fail() {
   echo "FAIL: $*" >&2

@@ -134,9 +134,9 @@ cmp -s "$WORK_DIR/recorded.txt" "$WORK_DIR/repeated.txt" ||
   diff "$WORK_DIR/recorded.txt" "$WORK_DIR/repeated.txt" | sed 's/^/       /' | head -40
 WINEPREFIX=$SOWELL_WINEPREFIX wineserver -k || true
 rm -rf "$SOWELL_WINEPREFIX" "$SOWELL_WINEPREFIX.lock"
-unset SOWELL_WINEPREFIX
+export SOWELL_WINEPREFIX=$WINEPREFIX
 
-# The recorded installation goes again in the build's prefix.
+# The recorded installation goes again in the test's own prefix.
 DRIVE_C=$WINEPREFIX/drive_c
 APP=$DRIVE_C/Trip/$N
 rc=0
