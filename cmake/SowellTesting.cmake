@@ -17,6 +17,16 @@ if(NOT SOWELL_FUZZ)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   include(GoogleTest)
+
+  # The GoogleTest header, parsed once for every test program: it is most of
+  # what a test source costs to build.
+  file(WRITE ${CMAKE_BINARY_DIR}/test_pch.cpp "")
+  add_library(sowell_test_pch STATIC ${CMAKE_BINARY_DIR}/test_pch.cpp)
+  target_link_libraries(sowell_test_pch PRIVATE GTest::gtest)
+  target_precompile_headers(sowell_test_pch PRIVATE <gtest/gtest.h>)
+  if(WIN32)
+    target_compile_options(sowell_test_pch PRIVATE -O0)
+  endif()
 endif()
 
 if(CMAKE_CROSSCOMPILING AND WIN32)
@@ -36,7 +46,11 @@ function(sowell_add_gtest name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_precompile_headers(${name} REUSE_FROM sowell_test_pch)
   if(WIN32)
+    # The code under test is built optimised in its libraries; the test cases
+    # themselves, mostly assertion macros, build in half the time unoptimised.
+    target_compile_options(${name} PRIVATE -O0)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/bin)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES LABELS "wine;${T_LABELS}")
