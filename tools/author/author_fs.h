@@ -1,7 +1,8 @@
 // The file system as the author's tools use it: every path in UTF-8, on
 // Linux as it stands and on Windows through the system's UTF-16 calls, so
 // that package folders keep every name they hold. One implementation per
-// platform (author_fs_posix.cpp, author_fs_win32.cpp).
+// platform (author_fs_posix.cpp, author_fs_win32.cpp), and what they share
+// in author_fs_stdio.cpp.
 #pragma once
 
 #include <cstdint>

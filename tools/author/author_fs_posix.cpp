@@ -6,49 +6,24 @@
 #include <cstdio>
 
 #include "tools/author/author_fs.h"
+#include "tools/author/author_fs_stdio.h"
 
 namespace authorfs {
-namespace {
 
-class FileSource : public rar::ByteSource {
- public:
-  FileSource(std::FILE* f, uint64_t size) : f_(f), size_(size) {}
-  ~FileSource() override { std::fclose(f_); }
-  uint64_t Size() const override { return size_; }
-  bool ReadAt(uint64_t offset, void* buffer, size_t size) override {
-    if (offset > size_ || size_ - offset < size) return false;
-    if (fseeko(f_, static_cast<off_t>(offset), SEEK_SET) != 0) return false;
-    return std::fread(buffer, 1, size, f_) == size;
-  }
+namespace stdio {
 
- private:
-  std::FILE* f_;
-  uint64_t size_;
-};
+std::FILE* Open(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
 
-}  // namespace
+bool Seek(std::FILE* f, uint64_t offset) { return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0; }
 
-std::optional<std::string> ReadBytes(const std::string& path) {
-  if (!IsFile(path)) return std::nullopt;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return std::nullopt;
-  std::string bytes;
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
-  const bool ok = !std::ferror(f);
-  std::fclose(f);
-  if (!ok) return std::nullopt;
-  return bytes;
+std::optional<uint64_t> Length(std::FILE* f) {
+  if (fseeko(f, 0, SEEK_END) != 0) return std::nullopt;
+  const off_t size = ftello(f);
+  if (size < 0) return std::nullopt;
+  return static_cast<uint64_t>(size);
 }
 
-bool WriteBytes(const std::string& path, std::string_view bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fclose(f) == 0 && ok;
-  return ok;
-}
+}  // namespace stdio
 
 bool CopyBytes(const std::string& from, const std::string& to) {
   std::optional<std::string> bytes = ReadBytes(from);
@@ -118,21 +93,5 @@ std::string ProgramFolder() {
 void PrepareConsole() {}
 
 std::vector<std::string> Arguments(int argc, char** argv) { return std::vector<std::string>(argv + 1, argv + argc); }
-
-std::unique_ptr<rar::ByteSource> VolumeOpener::Open(const std::string& name) {
-  if (name.empty() || !IsFile(name)) return nullptr;
-  std::FILE* f = std::fopen(name.c_str(), "rb");
-  if (!f) return nullptr;
-  if (fseeko(f, 0, SEEK_END) != 0) {
-    std::fclose(f);
-    return nullptr;
-  }
-  const off_t size = ftello(f);
-  if (size < 0) {
-    std::fclose(f);
-    return nullptr;
-  }
-  return std::make_unique<FileSource>(f, static_cast<uint64_t>(size));
-}
 
 }  // namespace authorfs

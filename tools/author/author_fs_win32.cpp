@@ -6,6 +6,7 @@
 #include "common/wide_text.h"
 #include "common/win32_handles.h"
 #include "tools/author/author_fs.h"
+#include "tools/author/author_fs_stdio.h"
 
 namespace authorfs {
 namespace {
@@ -24,45 +25,24 @@ bool Attributes(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& info) {
   return !path.empty() && GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &info);
 }
 
-class FileSource : public rar::ByteSource {
- public:
-  FileSource(std::FILE* f, uint64_t size) : f_(f), size_(size) {}
-  ~FileSource() override { std::fclose(f_); }
-  uint64_t Size() const override { return size_; }
-  bool ReadAt(uint64_t offset, void* buffer, size_t size) override {
-    if (offset > size_ || size_ - offset < size) return false;
-    if (_fseeki64(f_, static_cast<__int64>(offset), SEEK_SET) != 0) return false;
-    return std::fread(buffer, 1, size, f_) == size;
-  }
-
- private:
-  std::FILE* f_;
-  uint64_t size_;
-};
-
 }  // namespace
 
-std::optional<std::string> ReadBytes(const std::string& path) {
-  if (!IsFile(path)) return std::nullopt;
-  std::FILE* f = _wfopen(Wide(path).c_str(), L"rb");
-  if (!f) return std::nullopt;
-  std::string bytes;
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
-  const bool ok = !std::ferror(f);
-  std::fclose(f);
-  if (!ok) return std::nullopt;
-  return bytes;
+namespace stdio {
+
+std::FILE* Open(const std::string& path, const char* mode) {
+  return _wfopen(Wide(path).c_str(), std::wstring(mode, mode + std::char_traits<char>::length(mode)).c_str());
 }
 
-bool WriteBytes(const std::string& path, std::string_view bytes) {
-  std::FILE* f = _wfopen(Wide(path).c_str(), L"wb");
-  if (!f) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fclose(f) == 0 && ok;
-  return ok;
+bool Seek(std::FILE* f, uint64_t offset) { return _fseeki64(f, static_cast<__int64>(offset), SEEK_SET) == 0; }
+
+std::optional<uint64_t> Length(std::FILE* f) {
+  if (_fseeki64(f, 0, SEEK_END) != 0) return std::nullopt;
+  const __int64 size = _ftelli64(f);
+  if (size < 0) return std::nullopt;
+  return static_cast<uint64_t>(size);
 }
+
+}  // namespace stdio
 
 bool CopyBytes(const std::string& from, const std::string& to) {
   return CopyFileW(Wide(from).c_str(), Wide(to).c_str(), FALSE) != 0;
@@ -150,22 +130,6 @@ std::vector<std::string> Arguments(int, char**) {
   for (int i = 1; i < count; ++i) args.push_back(Utf8(wide[i]));
   LocalFree(wide);
   return args;
-}
-
-std::unique_ptr<rar::ByteSource> VolumeOpener::Open(const std::string& name) {
-  if (name.empty() || !IsFile(name)) return nullptr;
-  std::FILE* f = _wfopen(Wide(name).c_str(), L"rb");
-  if (!f) return nullptr;
-  if (_fseeki64(f, 0, SEEK_END) != 0) {
-    std::fclose(f);
-    return nullptr;
-  }
-  const __int64 size = _ftelli64(f);
-  if (size < 0) {
-    std::fclose(f);
-    return nullptr;
-  }
-  return std::make_unique<FileSource>(f, static_cast<uint64_t>(size));
 }
 
 }  // namespace authorfs
