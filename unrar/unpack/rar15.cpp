@@ -28,7 +28,7 @@ class Rar15Decoder final : public Decoder {
   int Decode(PackedInput& in, UnpackedOutput& out, const MemberParams& params) override;
 
  private:
-  enum class State { kFresh, kGood, kBroken };
+  using State = old::SetState;
 
   void ResetModel();
   bool Step();
@@ -346,15 +346,8 @@ bool Rar15Decoder::Step() {
 }
 
 int Rar15Decoder::Decode(PackedInput& in, UnpackedOutput& out, const MemberParams& params) {
-  if (params.dictionary > kMaxDictionary) return kNoMemory;
-  if (params.solid && state_ == State::kBroken) return kBadData;
-  const bool solid = params.solid && state_ == State::kGood;
-  if (!win_.Prepare(params.dictionary, solid)) {
-    state_ = State::kBroken;
-    return kNoMemory;
-  }
-  // Until this member ends well, the next may not build on it.
-  state_ = State::kBroken;
+  bool solid = false;
+  if (int r = old::BeginMember(win_, state_, params, solid)) return r;
   if (!solid) ResetModel();
   flags_cnt_ = 0;
   flag_buf_ = 0;

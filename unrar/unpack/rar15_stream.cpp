@@ -109,4 +109,12 @@ bool Window::Flush(UnpackedOutput& out) {
   return true;
 }
 
+int BeginMember(Window& win, SetState& state, const MemberParams& params, bool& solid) {
+  if (params.dictionary > kMaxDictionary) return kNoMemory;
+  if (params.solid && state == SetState::kBroken) return kBadData;
+  solid = params.solid && state == SetState::kGood;
+  state = SetState::kBroken;
+  return win.Prepare(params.dictionary, solid) ? kSuccess : kNoMemory;
+}
+
 }  // namespace rar::unpack::old

@@ -93,6 +93,16 @@ class Window {
   uint64_t written_ = 0;  // of which handed out
 };
 
+// Whether the next member of a solid set may build on what the last one left.
+enum class SetState { kFresh, kGood, kBroken };
+
+// Starts a member on `win`: refuses a dictionary too large and a solid member
+// whose predecessor did not end well, then prepares the window, keeping the
+// set's bytes when the member builds on them. Returns kSuccess, with `solid`
+// telling whether it does, or the member's result. Until the member ends
+// well `state` stays kBroken, so that the next may not build on it.
+int BeginMember(Window& win, SetState& state, const MemberParams& params, bool& solid);
+
 // The symbol loop both old families share: `step` decodes one symbol into
 // the window (false for data that does not decode) until the member's end.
 // Without a known size the data ends where its bits do: the unused bits of

@@ -49,7 +49,7 @@ class Rar20Decoder final : public Decoder {
   int Decode(PackedInput& in, UnpackedOutput& out, const MemberParams& params) override;
 
  private:
-  enum class State { kFresh, kGood, kBroken };
+  using State = old::SetState;
 
   void ResetModel();
   bool ReadTables();
@@ -220,14 +220,8 @@ bool Rar20Decoder::ReadTrailingTables() {
 }
 
 int Rar20Decoder::Decode(PackedInput& in, UnpackedOutput& out, const MemberParams& params) {
-  if (params.dictionary > kMaxDictionary) return kNoMemory;
-  if (params.solid && state_ == State::kBroken) return kBadData;
-  const bool solid = params.solid && state_ == State::kGood;
-  if (!win_.Prepare(params.dictionary, solid)) {
-    state_ = State::kBroken;
-    return kNoMemory;
-  }
-  state_ = State::kBroken;
+  bool solid = false;
+  if (int r = old::BeginMember(win_, state_, params, solid)) return r;
   if (!solid) ResetModel();
   bits_.Start(&in);
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "unrar/unpack/big_endian.h"
 #include "unrar/unpack/decoder.h"
 
 namespace rar::unpack::rar29 {
@@ -21,15 +22,7 @@ struct BitCursor {
 
   // The next 64 bits, the first of them in the top bit.
   uint64_t Peek() const {
-    uint64_t v;
-    std::memcpy(&v, p, 8);
-#if defined(__GNUC__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    v = __builtin_bswap64(v);
-#else
-    v = 0;
-    for (int i = 0; i < 8; ++i) v = (v << 8) | p[i];
-#endif
-    return v << bit;
+    return LoadBigEndian64(p) << bit;
   }
   uint32_t Peek16() const { return static_cast<uint32_t>(Peek() >> 48); }
   void Skip(unsigned bits) {
@@ -63,15 +56,7 @@ struct FastBits {
     return {p - behind / 8, (8 - avail % 8) % 8};
   }
   void Refill() {
-    uint64_t v;
-    std::memcpy(&v, p, 8);
-#if defined(__GNUC__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    v = __builtin_bswap64(v);
-#else
-    v = 0;
-    for (int i = 0; i < 8; ++i) v = (v << 8) | p[i];
-#endif
-    buf |= v >> avail;
+    buf |= LoadBigEndian64(p) >> avail;
     p += (63 - avail) >> 3;
     avail |= 56;
   }

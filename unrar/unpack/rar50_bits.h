@@ -9,22 +9,14 @@
 #include <cstdint>
 #include <cstring>
 
+#include "unrar/unpack/big_endian.h"
 #include "unrar/unpack/decoder.h"
 
 namespace rar::unpack::rar50 {
 
 // The next 57 or more bits at bit position `bit`, in the highest bits.
 inline uint64_t Peek64(const unsigned char* data, size_t bit) {
-  const unsigned char* p = data + (bit >> 3);
-#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-  uint64_t v;
-  std::memcpy(&v, p, sizeof v);
-  v = __builtin_bswap64(v);
-#else
-  uint64_t v = 0;
-  for (int i = 0; i < 8; ++i) v = (v << 8) | p[i];
-#endif
-  return v << (bit & 7);
+  return LoadBigEndian64(data + (bit >> 3)) << (bit & 7);
 }
 
 // The next n bits (1..57) as a number.
